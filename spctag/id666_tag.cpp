@@ -1,0 +1,5 @@
+#include "spctag/id666_tag.h"
+
+ID666Tag::ID666Tag() : binaryFormat(0), mutedVoices(0), amplification(0) {
+    path[0] = '\0';
+}
