@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_SPCTAG_ID666_TAG_H
 #define BRINDLEMARK_SPCTAG_ID666_TAG_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "spctag/dump_date.h"
