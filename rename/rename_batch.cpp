@@ -1,0 +1,86 @@
+#include "rename/rename_batch.h"
+
+#include <cstring>
+
+#include "rename/name_template.h"
+#include "spctag/id666_tag.h"
+#include "ui/resource.h"
+
+namespace {
+
+// What the drop gives per path: at most 254 characters and a NUL.
+constexpr UINT DROPPED_PATH_SIZE = 255;
+constexpr UINT DROP_QUERY_COUNT = 0xFFFFFFFFu;
+// The longest new path (folder, name and ".spc") that is used.
+constexpr std::size_t NEW_PATH_MAX_LENGTH = 255;
+constexpr char SPC_EXTENSION[] = ".spc";
+// Folder, the longest stem, ".spc" and a NUL.
+constexpr std::size_t NEW_PATH_SIZE =
+    (DROPPED_PATH_SIZE - 1) + NAME_STEM_MAX_LENGTH + (sizeof SPC_EXTENSION - 1) + 1;
+// Old name, " -> " and a new name of a used path, and a NUL.
+constexpr std::size_t LOG_LINE_SIZE = (DROPPED_PATH_SIZE - 1) + 4 + NEW_PATH_MAX_LENGTH + 1;
+
+void addLogLine(HWND dialog, const char* line) {
+    SendDlgItemMessageA(dialog, IDC_LOG, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+}
+
+}  // namespace
+
+void cleanFileName(char* name) {
+    for (; *name != '\0'; ++name) {
+        if (static_cast<signed char>(*name) < 32 || std::strchr("\\/:*?\"<>|", *name) != nullptr) {
+            *name = '_';
+        }
+    }
+}
+
+void renameDroppedFiles(HWND dialog, HDROP drop) {
+    ID666Tag tag;
+
+    SendDlgItemMessageA(dialog, IDC_LOG, LB_RESETCONTENT, 0, 0);
+
+    char nameTemplate[NAME_TEMPLATE_MAX_LENGTH + 1] = "";
+    GetDlgItemTextA(dialog, IDC_FORMAT, nameTemplate, static_cast<int>(sizeof nameTemplate));
+
+    const UINT count = DragQueryFileA(drop, DROP_QUERY_COUNT, nullptr, 0);
+    for (UINT index = count; index-- > 0;) {
+        char droppedPath[DROPPED_PATH_SIZE] = "";
+        DragQueryFileA(drop, index, droppedPath, DROPPED_PATH_SIZE);
+        droppedPath[DROPPED_PATH_SIZE - 1] = '\0';
+
+        char newPath[NEW_PATH_SIZE];
+        copyToEnd(newPath, droppedPath);
+        char* newName = afterLast(newPath, PATH_SEPARATOR);
+
+        char line[LOG_LINE_SIZE];
+        char* lineEnd = copyToEnd(line, afterLast(droppedPath, PATH_SEPARATOR));
+
+        const FileKind kind = tag.load(droppedPath, 0);
+        if (!isSpcKind(kind)) {
+            copyToEnd(lineEnd, " is not an SPC");
+            addLogLine(dialog, line);
+            continue;
+        }
+
+        const int status = expandNameTemplate(nameTemplate, tag, droppedPath, newName);
+        if (status == noTagItem) {
+            addLogLine(dialog, "Rename format is invalid");
+            return;
+        }
+        if (status == itemMissing) {
+            copyToEnd(lineEnd, " - ID666 tag was missing some items");
+        } else if (status == (noTagItem | itemMissing)) {
+            copyToEnd(lineEnd, " - ID666 tag did not contain any information");
+        } else {
+            copyToEnd(newName + std::strlen(newName), SPC_EXTENSION);
+            if (std::strlen(newPath) > NEW_PATH_MAX_LENGTH) {
+                copyToEnd(lineEnd, " path and filename is more than 255 characters");
+            } else {
+                cleanFileName(newName);
+                lineEnd = copyToEnd(lineEnd, MoveFileA(droppedPath, newPath) ? " -> " : " != ");
+                copyToEnd(lineEnd, afterLast(newPath, PATH_SEPARATOR));
+            }
+        }
+        addLogLine(dialog, line);
+    }
+}
