@@ -40,7 +40,7 @@ constexpr char HELP[] =
     "  --version          print the version\n"
     "\n"
     "Template codes (either case):\n"
-    "  %S - Song    %G - Game    %A - Artist\n"
+    "  %S - Song         %G - Game    %A - Artist\n"
     "  %T - OST Title    %D - Disc    %N - Track Number\n"
     "  %% - a percent sign\n"
     "When the tag has no disc or track number, they come from the characters\n"

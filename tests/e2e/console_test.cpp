@@ -1,0 +1,297 @@
+// Runs the built brindlemark on real files in temporary folders.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/spc_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using spcbuild::Bytes;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+// Runs brindlemark in folder with the arguments; fails the test if it has
+// not ended within 20 seconds. asNobody: when run by root, the program runs
+// as the unprivileged user, so that a file without read permission stays
+// unreadable to it.
+Outcome run(const std::string& folder, const std::vector<std::string>& args, bool asNobody = false) {
+    int outPipe[2], errPipe[2];
+    Outcome result;
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        ADD_FAILURE() << "pipe";
+        return result;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        if (asNobody && geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(126);
+        }
+        std::vector<char*> argv{const_cast<char*>(BRINDLEMARK_EXE)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(BRINDLEMARK_EXE, argv.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int openPipes = 2;
+    while (openPipes > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || poll(fds, 2, static_cast<int>(left.count())) <= 0) {
+            kill(pid, SIGKILL);
+            ADD_FAILURE() << "brindlemark did not end";
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --openPipes;
+            }
+        }
+    }
+    for (const pollfd& p : fds) {
+        if (p.fd >= 0) close(p.fd);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+// An SPC file with a text base tag; the extended tag carries the track and
+// any song title too long for the base tag.
+Bytes spc(const std::string& song, std::uint16_t track = 0, const std::string& game = "Game") {
+    spcbuild::TextTag tag;
+    tag.song = song;
+    tag.game = game;
+    Bytes bytes = spcbuild::spcWithTextTag(tag);
+    std::vector<spcbuild::Chunk> chunks;
+    if (song.size() > 32) chunks.push_back(spcbuild::textChunk(0x01, song));
+    if (track != 0) chunks.push_back(spcbuild::valueChunk(0x12, static_cast<std::uint16_t>(track << 8)));
+    if (!chunks.empty()) spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock(chunks));
+    return bytes;
+}
+
+class Console : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char folderTemplate[] = "/tmp/bm-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+        dir = folderTemplate;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void put(const std::string& name, const Bytes& bytes) {
+        ASSERT_TRUE(spcbuild::writeFile(dir + "/" + name, bytes));
+    }
+    void put(const std::string& name, const std::string& text) { put(name, Bytes(text.begin(), text.end())); }
+    Bytes read(const std::string& name) {
+        std::ifstream in(dir + "/" + name, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+    std::set<std::string> names() {
+        std::set<std::string> out;
+        for (const auto& entry : fs::directory_iterator(dir)) out.insert(entry.path().filename().string());
+        return out;
+    }
+    // Every entry's name and bytes.
+    std::vector<std::pair<std::string, Bytes>> snapshot() {
+        std::vector<std::pair<std::string, Bytes>> out;
+        for (const std::string& name : names()) out.emplace_back(name, read(name));
+        return out;
+    }
+    // A dry run prints what the real run then prints, and changes nothing.
+    Outcome dryThenReal(const std::vector<std::string>& args) {
+        std::vector<std::string> dry{"--dry-run"};
+        dry.insert(dry.end(), args.begin(), args.end());
+        const auto before = snapshot();
+        const Outcome pretended = run(dir, dry);
+        EXPECT_EQ(snapshot(), before);
+        const Outcome real = run(dir, args);
+        EXPECT_EQ(pretended.out, real.out);
+        EXPECT_EQ(real.exitCode, 0);
+        return real;
+    }
+
+    std::string dir;
+};
+
+TEST_F(Console, TakesTheLastDroppedFileFirst) {
+    put("a.spc", spc("Alpha", 1));
+    put("b.spc", spc("Beta", 2));
+    put("c.spc", spc("Gamma", 3));
+    const Bytes beta = read("b.spc");
+    const Outcome r = dryThenReal({"a.spc", dir + "/b.spc", "./c.spc"});
+    EXPECT_EQ(r.out, "c.spc -> 3 - Gamma.spc\nb.spc -> 2 - Beta.spc\na.spc -> 1 - Alpha.spc\n");
+    EXPECT_EQ(names(), (std::set<std::string>{"1 - Alpha.spc", "2 - Beta.spc", "3 - Gamma.spc"}));
+    EXPECT_EQ(read("2 - Beta.spc"), beta);
+}
+
+TEST_F(Console, EveryOutcomeHasItsLineAndAnExistingTargetIsLeftIntact) {
+    put("good.spc", spc("Good", 1));
+    put("taken.spc", spc("Dup", 5));
+    put("5 - Dup.spc", std::string("keep me"));
+    put("partial.spc", spc("Part"));
+    put("blank.spc", spc(""));
+    put("notes.txt", std::string("not a sound file"));
+    put("long.spc", spc(std::string(250, 'L'), 9));
+    const Bytes taken = read("taken.spc");
+    const Outcome r =
+        dryThenReal({"notes.txt", "blank.spc", "partial.spc", "taken.spc", "long.spc", "good.spc"});
+    EXPECT_EQ(r.out,
+              "good.spc -> 1 - Good.spc\n"
+              "long.spc path and filename is more than 255 characters\n"
+              "taken.spc != 5 - Dup.spc\n"
+              "partial.spc - ID666 tag was missing some items\n"
+              "blank.spc - ID666 tag did not contain any information\n"
+              "notes.txt is not an SPC\n");
+    EXPECT_EQ(read("5 - Dup.spc"), Bytes({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    EXPECT_EQ(read("taken.spc"), taken);
+    EXPECT_EQ(names(), (std::set<std::string>{"1 - Good.spc", "taken.spc", "5 - Dup.spc", "partial.spc",
+                                              "blank.spc", "notes.txt", "long.spc"}));
+}
+
+TEST_F(Console, AnUnusableTemplateEndsTheBatch) {
+    put("a.spc", spc("Alpha", 1));
+    put("b.txt", std::string("text"));
+    put("x-07.spc", spc("Seven"));
+    EXPECT_EQ(run(dir, {"--format", "literal", "a.spc", "b.txt"}).out,
+              "b.txt is not an SPC\nRename format is invalid\n");
+    // A track from the file name alone takes nothing from the tag.
+    EXPECT_EQ(run(dir, {"--format", "%N", "a.spc", "x-07.spc"}).out, "Rename format is invalid\n");
+    EXPECT_EQ(names(), (std::set<std::string>{"a.spc", "b.txt", "x-07.spc"}));
+}
+
+TEST_F(Console, NamesTakenAndFreedWithinOneDropCount) {
+    put("x.spc", spc("Same", 1));
+    put("y.spc", spc("Same", 1));
+    const Bytes x = read("x.spc"), y = read("y.spc");
+    EXPECT_EQ(dryThenReal({"x.spc", "y.spc"}).out, "y.spc -> 1 - Same.spc\nx.spc != 1 - Same.spc\n");
+    EXPECT_EQ(read("x.spc"), x);
+    EXPECT_EQ(read("1 - Same.spc"), y);
+
+    // A name given up earlier in the drop can be taken later in it.
+    put("1 - A.spc", spc("B", 2));
+    put("z.spc", spc("A", 1));
+    EXPECT_EQ(dryThenReal({"z.spc", "1 - A.spc"}).out, "1 - A.spc -> 2 - B.spc\nz.spc -> 1 - A.spc\n");
+}
+
+TEST_F(Console, NewPathsOfUpTo255CharactersAreUsed) {
+    const std::size_t songFor255 = 255 - dir.size() - 1 - 4;
+    ASSERT_LE(songFor255 + 4, 255u);
+    put("a.spc", spc(std::string(songFor255, 'a'), 1));
+    put("b.spc", spc(std::string(songFor255 + 1, 'b'), 1));
+    const Outcome r = run(dir, {"--format", "%S", "a.spc", "b.spc"});
+    EXPECT_EQ(r.out, "b.spc path and filename is more than 255 characters\n"
+                     "a.spc -> " + std::string(songFor255, 'a') + ".spc\n");
+    EXPECT_EQ(names(), (std::set<std::string>{std::string(songFor255, 'a') + ".spc", "b.spc"}));
+}
+
+TEST_F(Console, UnsafeCharactersBecomeUnderscoresAndFilesStayInTheirFolder) {
+    put("odd.spc", spc("a/b\\c:d*e?f\"g<h>i|j~\x7f\xe9\x01", 1));
+    put("pair.spc", spc("Song", 0, "Game"));
+    const Outcome r = run(dir, {"odd.spc"});
+    const std::string cleaned = "1 - a_b_c_d_e_f_g_h_i_j~\x7f__.spc";
+    EXPECT_EQ(r.out, "odd.spc -> " + cleaned + "\n");
+    EXPECT_EQ(run(dir, {"--format", "%S/%G", "pair.spc"}).out, "pair.spc -> Song_Game.spc\n");
+    EXPECT_EQ(names(), (std::set<std::string>{cleaned, "Song_Game.spc"}));
+}
+
+TEST_F(Console, OnlyTheFirstThirtyTemplateCharactersCount) {
+    put("a.spc", spc("Title", 0, "Game"));
+    const std::string first30 = "%S" + std::string(28, '+');
+    EXPECT_EQ(run(dir, {"--format", first30 + "%G", "a.spc"}).out,
+              "a.spc -> Title" + std::string(28, '+') + ".spc\n");
+}
+
+TEST_F(Console, FoldersPipesAndMissingOrUnreadableFilesAreNotSpcs) {
+    fs::create_directory(dir + "/folder.spc");
+    ASSERT_EQ(mkfifo((dir + "/pipe.spc").c_str(), 0666), 0);
+    put("locked.spc", spc("Locked", 1));
+    chmod((dir + "/locked.spc").c_str(), 0);
+    chmod(dir.c_str(), 0777);
+    const Outcome r = run(dir, {"folder.spc", "pipe.spc", "gone.spc", "locked.spc"}, true);
+    EXPECT_EQ(r.out, "locked.spc is not an SPC\ngone.spc is not an SPC\n"
+                     "pipe.spc is not an SPC\nfolder.spc is not an SPC\n");
+    EXPECT_EQ(names(), (std::set<std::string>{"folder.spc", "pipe.spc", "locked.spc"}));
+}
+
+TEST_F(Console, ShowPrintsEachRecordAsOneAsciiJsonLine) {
+    spcbuild::TextTag tag;
+    tag.song = "q\"b\\s\x01\xe9";
+    tag.game = "Game";
+    tag.artist = "Artist";
+    tag.date = "12/25/1999";
+    tag.seconds = "180";
+    tag.fadeMs = "10000";
+    tag.emulator = '2';
+    put("a.spc", spcbuild::spcWithTextTag(tag));
+    put("notes.txt", std::string("text"));
+    const Outcome r = run(dir, {"--show", "a.spc", "notes.txt", "gone.spc"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out,
+              "{\"path\": \"a.spc\", \"kind\": 1, \"binaryFormat\": 0, \"song\": \"q\\\"b\\\\s\\u0001\\u00e9\", "
+              "\"game\": \"Game\", \"artist\": \"Artist\", \"dumper\": \"\", \"comments\": \"\", "
+              "\"ostTitle\": \"\", \"publisher\": \"\", \"dateText\": \"\", "
+              "\"date\": {\"year\": 1999, \"month\": 12, \"day\": 25}, \"copyrightYear\": 0, "
+              "\"ostTrack\": 0, \"ostDisc\": 0, \"mutedVoices\": 0, \"emulator\": 2, "
+              "\"amplification\": 0, \"introLength\": 11520000, \"loopLength\": 0, \"loopCount\": 1, "
+              "\"endLength\": 0, \"fadeLength\": 640000}\n"
+              "{\"path\": \"notes.txt\", \"kind\": -1}\n"
+              "{\"path\": \"gone.spc\", \"kind\": 0}\n");
+}
+
+TEST_F(Console, UsageErrorsExitWithTwo) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"--bogus", "a.spc"}, {"--dry-run"}, {"a.spc", "--format"}, {"--show", "--dry-run", "a.spc"}}) {
+        const Outcome r = run(dir, args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("Usage: brindlemark"), std::string::npos);
+    }
+    const Outcome version = run(dir, {"--version"});
+    EXPECT_EQ(version.out, "Brindlemark 2.0\n");
+    EXPECT_EQ(version.exitCode, 0);
+    const Outcome help = run(dir, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("%N - Track Number"), std::string::npos);
+}
+
+}  // namespace
