@@ -1,0 +1,466 @@
+// The batch benchmark: makes a folder of SPC files and, on the same files in
+// the same run, measures the console front end renaming all of them in one
+// drop (and once more with --dry-run) against the floor, a loop that does only
+// what any renamer must do per file. Then counts system calls and bytes read
+// per file with strace, for files with and without the extended tag, and the
+// peak resident memory of the batch with GNU time. Prints one summary table.
+//
+//   batch_bench --console PATH --floor PATH [--files N] [--rounds R]
+//               [--trace-files M] [--dir DIR] [--keep]
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/spc_builder.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace spcbuild;
+
+struct Options {
+    std::string console, floor, dir;
+    int files = 10000;
+    int rounds = 3;
+    int traceFiles = 1000;  // per-file figures are the difference of runs over 100 and 100 + M files
+    bool keep = false;
+};
+
+enum class Mix { Realistic, BaseOnly, ExtendedOnly };
+
+// ---- Making the files -------------------------------------------------------
+
+bool hasExtendedTag(Mix mix, int i) {
+    return mix == Mix::ExtendedOnly || (mix == Mix::Realistic && i % 3 == 0);
+}
+
+// File i of a set: text base tags for even i, binary for odd; with an
+// extended tag, the longer titles and the track come from its chunks. One
+// title in ten holds characters the batch must clean.
+Bytes makeSpc(Mix mix, int i) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%05d", i);
+    const std::string song = std::string(i % 10 == 7 ? "Boss: Why?/" : "Stage Theme ") + number;
+    Bytes spc;
+    if (i % 2 == 0) {
+        TextTag t;
+        t.song = song;
+        t.game = "Benchmark Quest";
+        t.dumper = "bench";
+        t.date = "06/15/2001";
+        t.seconds = "150";
+        t.fadeMs = "10000";
+        t.artist = "Composer Name";
+        t.emulator = '1';
+        spc = spcWithTextTag(t);
+    } else {
+        BinaryTag t;
+        t.song = song;
+        t.game = "Benchmark Quest";
+        t.artist = "Composer Name";
+        t.day = 15;
+        t.month = 6;
+        t.year = 2001;
+        t.seconds = 150;
+        t.fadeMs = 10000;
+        spc = spcWithBinaryTag(t);
+    }
+    if (hasExtendedTag(mix, i)) {
+        appendExtendedTag(spc, chunkBlock({
+                                   textChunk(0x01, song + " (Extended Title Beyond The Base Tag)"),
+                                   textChunk(0x02, "Benchmark Quest: The Long Game Title"),
+                                   textChunk(0x03, "Composer Name, Second Composer"),
+                                   textChunk(0x10, "Benchmark Quest Original Soundtrack"),
+                                   valueChunk(0x11, 1),
+                                   valueChunk(0x12, static_cast<std::uint16_t>((i % 99 + 1) << 8)),
+                                   integerChunk(0x05, 0x07D1060F),
+                                   integerChunk(0x30, 64000 * 120),
+                                   integerChunk(0x31, 64000 * 30),
+                                   integerChunk(0x33, 64000 * 8),
+                               }));
+    }
+    return spc;
+}
+
+// Writes only the 4 KB blocks that hold something; the sound image, which no
+// renamer reads, stays a hole. Refuses to replace a file.
+bool writeSparse(const std::string& path, const Bytes& bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool ok = true;
+    for (std::size_t at = 0; at < bytes.size() && ok; at += 4096) {
+        const std::size_t n = std::min<std::size_t>(4096, bytes.size() - at);
+        const bool empty = std::all_of(bytes.begin() + static_cast<long>(at),
+                                       bytes.begin() + static_cast<long>(at + n), [](unsigned char b) { return b == 0; });
+        if (!empty) ok = pwrite(fd, bytes.data() + at, n, static_cast<off_t>(at)) == static_cast<ssize_t>(n);
+    }
+    ok = ok && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+    return close(fd) == 0 && ok;
+}
+
+struct FileSet {
+    std::string folder;
+    std::vector<std::string> paths;
+    std::map<ino_t, std::string> nameOf;  // inode -> original name, to undo renames
+    int extended = 0;
+};
+
+bool makeSet(const std::string& folder, Mix mix, int count, FileSet& set) {
+    set.folder = folder;
+    if (mkdir(folder.c_str(), 0755) != 0) return false;
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "track-%05d.spc", i);
+        const std::string path = folder + "/" + name;
+        if (!writeSparse(path, makeSpc(mix, i))) return false;
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) return false;
+        set.paths.push_back(path);
+        set.nameOf[st.st_ino] = name;
+        if (hasExtendedTag(mix, i)) ++set.extended;
+    }
+    return true;
+}
+
+// Gives every file of the set its original name again.
+bool restoreNames(const FileSet& set) {
+    DIR* dir = opendir(set.folder.c_str());
+    if (dir == nullptr) return false;
+    std::vector<std::pair<std::string, std::string>> moves;
+    while (const dirent* entry = readdir(dir)) {
+        const auto known = set.nameOf.find(entry->d_ino);
+        if (known != set.nameOf.end() && known->second != entry->d_name) moves.emplace_back(entry->d_name, known->second);
+    }
+    closedir(dir);
+    bool ok = true;
+    for (const auto& move : moves) {
+        const std::string from = set.folder + "/" + move.first, to = set.folder + "/" + move.second;
+        ok = syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0 && ok;
+    }
+    return ok;
+}
+
+bool removeSet(const FileSet& set) {
+    DIR* dir = opendir(set.folder.c_str());
+    if (dir == nullptr) return false;
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(dir)) {
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) names.push_back(entry->d_name);
+    }
+    closedir(dir);
+    for (const std::string& name : names) unlink((set.folder + "/" + name).c_str());
+    return rmdir(set.folder.c_str()) == 0;
+}
+
+// ---- Running programs ---------------------------------------------------------
+
+struct Run {
+    double seconds = 0;
+    int status = -1;  // exit code, or -1 when the program did not exit normally
+};
+
+Run runProgram(const std::vector<std::string>& argv, const std::string& outputPath) {
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (outputPath + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Run run;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+std::vector<std::string> withFiles(std::vector<std::string> argv, const FileSet& set) {
+    argv.insert(argv.end(), set.paths.begin(), set.paths.end());
+    return argv;
+}
+
+std::string readWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int countOccurrences(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}
+
+bool onPath(const std::string& program) {
+    return runProgram({"sh", "-c", "command -v " + program}, "/dev/null").status == 0;
+}
+
+// ---- System calls and bytes read ------------------------------------------------
+
+// Calls per system call name from the summary of `strace -c`.
+std::map<std::string, double> straceCounts(const std::vector<std::string>& program, const std::string& work) {
+    const std::string summary = work + "/strace-c.txt";
+    std::vector<std::string> argv = {"strace", "-c", "-f", "-o", summary};
+    argv.insert(argv.end(), program.begin(), program.end());
+    std::map<std::string, double> calls;
+    if (runProgram(argv, work + "/strace-c.out").status != 0) return calls;
+    std::istringstream lines(readWhole(summary));
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::vector<std::string> f;
+        for (std::string w; fields >> w;) f.push_back(w);
+        if ((f.size() == 5 || f.size() == 6) && std::isdigit(static_cast<unsigned char>(f[3][0])) && f.back() != "total") {
+            calls[f.back()] += std::atof(f[3].c_str());
+        }
+    }
+    return calls;
+}
+
+// Bytes that all read calls returned, from a trace of the reading calls.
+double straceBytesRead(const std::vector<std::string>& program, const std::string& work) {
+    const std::string trace = work + "/strace-read.txt";
+    std::vector<std::string> argv = {"strace", "-f", "-qq", "-s", "0", "-e", "trace=read,pread64,readv,preadv,preadv2", "-o", trace};
+    argv.insert(argv.end(), program.begin(), program.end());
+    if (runProgram(argv, work + "/strace-read.out").status != 0) return -1;
+    std::istringstream lines(readWhole(trace));
+    std::string line;
+    double bytes = 0;
+    while (std::getline(lines, line)) {
+        const std::size_t eq = line.rfind(" = ");
+        if (eq != std::string::npos) bytes += std::max(0.0, std::atof(line.c_str() + eq + 3));
+    }
+    return bytes;
+}
+
+struct PerFile {
+    double calls = -1, bytes = -1;
+    std::map<std::string, double> byName;
+};
+
+// The cost of one more file: runs over a small and a large set of the same
+// mix, and divides the differences by the difference in files, so that what
+// a program spends on starting and ending cancels out.
+PerFile perFileCost(const std::vector<std::string>& programArgs, const FileSet& small, const FileSet& large,
+                    const std::string& work) {
+    PerFile cost;
+    const double extra = static_cast<double>(large.paths.size() - small.paths.size());
+    std::map<std::string, double> counts[2];
+    double bytes[2] = {0, 0};
+    const FileSet* sets[2] = {&small, &large};
+    for (int s = 0; s < 2; ++s) {
+        counts[s] = straceCounts(withFiles(programArgs, *sets[s]), work);
+        restoreNames(*sets[s]);
+        bytes[s] = straceBytesRead(withFiles(programArgs, *sets[s]), work);
+        restoreNames(*sets[s]);
+    }
+    if (counts[0].empty() || counts[1].empty()) return cost;
+    double total[2] = {0, 0};
+    for (int s = 0; s < 2; ++s) {
+        for (const auto& entry : counts[s]) total[s] += entry.second;
+    }
+    cost.calls = (total[1] - total[0]) / extra;
+    for (const auto& entry : counts[1]) {
+        const double n = (entry.second - counts[0][entry.first]) / extra;
+        if (n > 0.005) cost.byName[entry.first] = n;
+    }
+    if (bytes[0] >= 0 && bytes[1] >= 0) cost.bytes = (bytes[1] - bytes[0]) / extra;
+    return cost;
+}
+
+// ---- Peak memory ----------------------------------------------------------------
+
+double peakResidentKiB(const std::vector<std::string>& program, const std::string& work) {
+    const std::string report = work + "/time-v.txt";
+    std::vector<std::string> argv = {"/usr/bin/time", "-v", "-o", report};
+    argv.insert(argv.end(), program.begin(), program.end());
+    if (runProgram(argv, work + "/time-v.out").status != 0) return -1;
+    const std::string text = readWhole(report);
+    const std::string key = "Maximum resident set size (kbytes): ";
+    const std::size_t at = text.find(key);
+    return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
+}
+
+// ---- Options and the table ---------------------------------------------------------
+
+bool parseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--console" && hasValue) o.console = argv[++i];
+        else if (a == "--floor" && hasValue) o.floor = argv[++i];
+        else if (a == "--dir" && hasValue) o.dir = argv[++i];
+        else if (a == "--files" && hasValue) o.files = std::atoi(argv[++i]);
+        else if (a == "--rounds" && hasValue) o.rounds = std::atoi(argv[++i]);
+        else if (a == "--trace-files" && hasValue) o.traceFiles = std::atoi(argv[++i]);
+        else if (a == "--keep") o.keep = true;
+        else return false;
+    }
+    return !o.console.empty() && !o.floor.empty() && o.files > 0 && o.rounds > 0 && o.traceFiles > 0;
+}
+
+std::string fixed(double value, int decimals) {
+    if (value < 0) return "n/a";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+const char* verdict(bool measured, bool met) { return !measured ? "not measured" : met ? "met" : "MISSED"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!parseOptions(argc, argv, o)) {
+        std::fprintf(stderr,
+                     "usage: batch_bench --console PATH --floor PATH [--files N] [--rounds R]\n"
+                     "                   [--trace-files M] [--dir DIR] [--keep]\n");
+        return 2;
+    }
+    std::string work = o.dir;
+    if (work.empty()) {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && tmp[0] != '\0' ? tmp : "/tmp") + "/brindlemark-bench.XXXXXX";
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::perror("batch_bench: mkdtemp");
+            return 1;
+        }
+        work = pattern;
+    } else if (mkdir(work.c_str(), 0755) != 0) {
+        std::perror(("batch_bench: " + work).c_str());
+        return 1;
+    }
+
+    std::fprintf(stderr, "batch_bench: making %d files in %s\n", o.files, work.c_str());
+    FileSet batch, baseSmall, baseLarge, xidSmall, xidLarge;
+    const int small = 100, large = 100 + o.traceFiles;
+    if (!makeSet(work + "/batch", Mix::Realistic, o.files, batch) ||
+        !makeSet(work + "/base-small", Mix::BaseOnly, small, baseSmall) ||
+        !makeSet(work + "/base-large", Mix::BaseOnly, large, baseLarge) ||
+        !makeSet(work + "/xid6-small", Mix::ExtendedOnly, small, xidSmall) ||
+        !makeSet(work + "/xid6-large", Mix::ExtendedOnly, large, xidLarge)) {
+        std::perror("batch_bench: making the files");
+        return 1;
+    }
+
+    const std::vector<std::string> console = {o.console}, dryRun = {o.console, "--dry-run"}, floor = {o.floor};
+    const std::string out = work + "/output.txt";
+    double best[3] = {1e300, 1e300, 1e300};  // console, dry run, floor
+    int renamed[3] = {0, 0, 0};
+    bool failed = false;
+    for (int round = 0; round < o.rounds; ++round) {
+        std::fprintf(stderr, "batch_bench: round %d of %d\n", round + 1, o.rounds);
+        const Run d = runProgram(withFiles(dryRun, batch), out);
+        renamed[1] = countOccurrences(readWhole(out), " -> ");
+        const Run c = runProgram(withFiles(console, batch), out);
+        renamed[0] = countOccurrences(readWhole(out), " -> ");
+        restoreNames(batch);
+        const Run f = runProgram(withFiles(floor, batch), out);
+        std::sscanf(readWhole(out).c_str(), "renamed %d", &renamed[2]);
+        restoreNames(batch);
+        failed = failed || c.status != 0 || d.status != 0 || f.status != 0;
+        best[0] = std::min(best[0], c.seconds);
+        best[1] = std::min(best[1], d.seconds);
+        best[2] = std::min(best[2], f.seconds);
+    }
+
+    const bool haveStrace = onPath("strace"), haveTime = access("/usr/bin/time", X_OK) == 0;
+    PerFile consoleBase, consoleXid, floorBase, floorXid;
+    if (haveStrace) {
+        std::fprintf(stderr, "batch_bench: counting system calls and bytes read\n");
+        consoleBase = perFileCost(console, baseSmall, baseLarge, work);
+        consoleXid = perFileCost(console, xidSmall, xidLarge, work);
+        floorBase = perFileCost(floor, baseSmall, baseLarge, work);
+        floorXid = perFileCost(floor, xidSmall, xidLarge, work);
+    }
+    double peak[3] = {-1, -1, -1};
+    if (haveTime) {
+        std::fprintf(stderr, "batch_bench: measuring peak memory\n");
+        const std::vector<std::string>* programs[3] = {&console, &dryRun, &floor};
+        for (int p = 0; p < 3; ++p) {
+            peak[p] = peakResidentKiB(withFiles(*programs[p], batch), work);
+            restoreNames(batch);
+        }
+    }
+
+    const double n = o.files;
+    const double ratio = best[0] / best[2];
+    std::printf("\nBrindlemark batch benchmark: %d SPC files (%d with extended tag), one drop, best of %d rounds\n",
+                o.files, batch.extended, o.rounds);
+    std::printf("(files in the page cache, sound images sparse; machine shared, figures noisy)\n\n");
+    std::printf("%-44s %9s %11s %9s %13s\n", "run", "seconds", "files/s", "x floor", "renamed");
+    const char* names[3] = {"console front end", "console front end --dry-run", "floor (open, read 256 B, close, rename)"};
+    for (int p = 0; p < 3; ++p) {
+        std::printf("%-44s %9.3f %11.0f %9.2f %7d/%-5d\n", names[p], best[p], n / best[p], best[p] / best[2],
+                    renamed[p], o.files);
+    }
+    std::printf("\n%-44s %9s %11s %9s\n", "per file (strace, difference of 100 and", "console", "floor", "goal");
+    std::printf("%-44s\n", (std::to_string(large) + " files of one kind)").c_str());
+    std::printf("%-44s %9s %11s %9s\n", "  system calls, SPC without extended tag", fixed(consoleBase.calls, 2).c_str(),
+                fixed(floorBase.calls, 2).c_str(), "<= 10");
+    std::printf("%-44s %9s %11s %9s\n", "  system calls, SPC with extended tag", fixed(consoleXid.calls, 2).c_str(),
+                fixed(floorXid.calls, 2).c_str(), "<= 18");
+    std::printf("%-44s %9s %11s\n", "  bytes read, SPC without extended tag", fixed(consoleBase.bytes, 0).c_str(),
+                fixed(floorBase.bytes, 0).c_str());
+    std::printf("%-44s %9s %11s\n", "  bytes read, SPC with extended tag", fixed(consoleXid.bytes, 0).c_str(),
+                fixed(floorXid.bytes, 0).c_str());
+    std::printf("\n%-44s %9s %11s %9s\n", "peak resident memory (/usr/bin/time -v)", "MiB", "", "goal");
+    for (int p = 0; p < 3; ++p) {
+        std::printf("%-44s %9s %11s %9s\n", (std::string("  ") + names[p]).c_str(), fixed(peak[p] / 1024, 1).c_str(), "",
+                    p == 0 ? "< 16" : "");
+    }
+
+    std::printf("\ngoals: batch within 1.5 x floor: %s (%.2f); calls without extended tag <= 10: %s;"
+                " with <= 18: %s; peak memory < 16 MiB: %s\n",
+                verdict(true, ratio <= 1.5), ratio, verdict(consoleBase.calls >= 0, consoleBase.calls <= 10.0),
+                verdict(consoleXid.calls >= 0, consoleXid.calls <= 18.0), verdict(peak[0] >= 0, peak[0] < 16 * 1024));
+
+    if (!consoleBase.byName.empty()) {
+        std::printf("\nconsole front end, system calls per file by name (without / with extended tag):\n");
+        std::map<std::string, std::pair<double, double>> rows;
+        for (const auto& e : consoleBase.byName) rows[e.first].first = e.second;
+        for (const auto& e : consoleXid.byName) rows[e.first].second = e.second;
+        for (const auto& r : rows) std::printf("  %-20s %6.2f %6.2f\n", r.first.c_str(), r.second.first, r.second.second);
+    }
+    if (renamed[0] != o.files || renamed[2] != o.files) {
+        std::printf("\nwarning: not every file was renamed in every run; see %s\n", out.c_str());
+    }
+
+    if (!o.keep) {
+        for (const FileSet* set : {&batch, &baseSmall, &baseLarge, &xidSmall, &xidLarge}) removeSet(*set);
+        for (const char* name : {"output.txt", "output.txt.err", "strace-c.txt", "strace-c.out", "strace-c.out.err",
+                                 "strace-read.txt", "strace-read.out", "strace-read.out.err", "time-v.txt", "time-v.out",
+                                 "time-v.out.err"}) {
+            unlink((work + "/" + name).c_str());
+        }
+        rmdir(work.c_str());
+    }
+    return failed ? 1 : 0;
+}

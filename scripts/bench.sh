@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds the Release benchmarks (build/bench) and prints the tag reader's
+# micro-benchmarks and the batch benchmark's summary table.
+#   scripts/bench.sh [batch_bench options]   e.g. --files 10000 --rounds 3
+# BENCH_MICRO=0 skips the micro-benchmarks. Needs strace and GNU time for the
+# system call, bytes-read and memory rows (they print n/a otherwise).
+set -eu
+cd "$(dirname "$0")/.."
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j 2 >/dev/null
+if [ "${BENCH_MICRO:-1}" != 0 ]; then
+  build/bench/bench/tag_reader_bench --benchmark_min_time=0.5
+fi
+build/bench/bench/batch_bench --console build/bench/ui/brindlemark --floor build/bench/bench/rename_floor "$@"
