@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
             files.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
+        } else if (argument == "--help") {
             std::printf("%s%s", USAGE, HELP);
             return 0;
         } else if (argument == "--version") {
