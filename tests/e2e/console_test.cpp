@@ -112,7 +112,8 @@ Bytes spc(const std::string& song, std::uint16_t track = 0, const std::string& g
 class Console : public ::testing::Test {
 protected:
     void SetUp() override {
-        char folderTemplate[] = "/tmp/bm-e2e-XXXXXX";
+        // No "-" in the folder: the track fallback would read the folder name.
+        char folderTemplate[] = "/tmp/bm_e2e_XXXXXX";
         ASSERT_NE(mkdtemp(folderTemplate), nullptr);
         dir = folderTemplate;
     }
