@@ -1,0 +1,32 @@
+#ifndef BRINDLEMARK_TESTS_WINDOWS_DROP_HOOK_H
+#define BRINDLEMARK_TESTS_WINDOWS_DROP_HOOK_H
+
+// A drop handle is a global memory block, meaningful only in the process
+// that allocated it. To drop files onto a window of another process, the
+// drop hook DLL is loaded into that process as a WH_GETMESSAGE hook on the
+// window's thread: a helper stores the paths in the DLL's shared section and
+// posts kDropRequestMessage; the hook, inside the receiving process, builds
+// the DROPFILES block there and turns the request into WM_DROPFILES before
+// the message is dispatched.
+
+#include <windows.h>
+
+#define BRINDLEMARK_DROP_REQUEST_MESSAGE "BrindlemarkDropRequest"
+
+extern "C" {
+
+// Stores the paths (each NUL-terminated, the list ended by one more NUL,
+// size bytes in all) for the next request. False when they do not fit.
+typedef BOOL (*SetDropListFn)(const char* paths, UINT size);
+
+// How many requests have been turned into WM_DROPFILES so far.
+typedef LONG (*DeliveredDropsFn)(void);
+
+}  // extern "C"
+
+// Exported names (undecorated; the DLL is linked with --kill-at).
+#define BRINDLEMARK_SET_DROP_LIST "setDropList"
+#define BRINDLEMARK_DELIVERED_DROPS "deliveredDrops"
+#define BRINDLEMARK_DROP_HOOK_PROC "dropHookProc"
+
+#endif

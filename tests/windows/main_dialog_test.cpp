@@ -1,0 +1,410 @@
+// The real main dialog, created from template IDD_MAIN with mainDialogProc,
+// fed WM_DROPFILES as the shell sends it, with the files on a real disk.
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/support/spc_builder.h"
+#include "ui/main_dialog.h"
+#include "ui/resource.h"
+
+namespace fs = std::filesystem;
+using spcbuild::Bytes;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// ---- The template resource, read back field by field ------------------------
+
+struct ControlTemplate {
+    DWORD helpId, exStyle, style;
+    short x, y, cx, cy;
+    DWORD id;
+    std::string windowClass, text;
+};
+
+struct DialogTemplate {
+    WORD version, signature;
+    DWORD helpId, exStyle, style;
+    short x, y, cx, cy;
+    std::string menu, windowClass, caption;
+    WORD pointSize, weight;
+    BYTE italic, charset;
+    std::string font;
+    std::vector<ControlTemplate> controls;
+};
+
+class TemplateReader {
+public:
+    explicit TemplateReader(const BYTE* data) : data_(data) {}
+    WORD word() { WORD v; std::memcpy(&v, data_ + pos_, 2); pos_ += 2; return v; }
+    DWORD dword() { DWORD v; std::memcpy(&v, data_ + pos_, 4); pos_ += 4; return v; }
+    short coordinate() { return static_cast<short>(word()); }
+    BYTE byte() { return data_[pos_++]; }
+    void alignToDword() { pos_ = (pos_ + 3) & ~static_cast<std::size_t>(3); }
+    std::string text() {
+        std::string s;
+        for (WORD c = word(); c != 0; c = word()) s.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        return s;
+    }
+    // A text, or an ordinal written as "#n".
+    std::string nameOrOrdinal() {
+        if (word() != 0xFFFF) {
+            pos_ -= 2;
+            return text();
+        }
+        return "#" + std::to_string(word());
+    }
+    // A window class, the predefined control classes by their names in
+    // capitals whether written as ordinals or as names.
+    std::string windowClass() {
+        std::string name = nameOrOrdinal();
+        if (name == "#128") return "BUTTON";
+        if (name == "#129") return "EDIT";
+        if (name == "#130") return "STATIC";
+        if (name == "#131") return "LISTBOX";
+        std::transform(name.begin(), name.end(), name.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+        return name;
+    }
+
+private:
+    const BYTE* data_;
+    std::size_t pos_ = 0;
+};
+
+DialogTemplate readDialogTemplate(const BYTE* data) {
+    TemplateReader r(data);
+    DialogTemplate d{};
+    d.version = r.word();
+    d.signature = r.word();
+    d.helpId = r.dword();
+    d.exStyle = r.dword();
+    d.style = r.dword();
+    const WORD count = r.word();
+    d.x = r.coordinate(); d.y = r.coordinate(); d.cx = r.coordinate(); d.cy = r.coordinate();
+    d.menu = r.nameOrOrdinal();
+    d.windowClass = r.nameOrOrdinal();
+    d.caption = r.text();
+    d.pointSize = r.word();
+    d.weight = r.word();
+    d.italic = r.byte();
+    d.charset = r.byte();
+    d.font = r.text();
+    for (WORD i = 0; i < count; ++i) {
+        r.alignToDword();
+        ControlTemplate c{};
+        c.helpId = r.dword();
+        c.exStyle = r.dword();
+        c.style = r.dword();
+        c.x = r.coordinate(); c.y = r.coordinate(); c.cx = r.coordinate(); c.cy = r.coordinate();
+        c.id = r.dword();
+        c.windowClass = r.windowClass();
+        c.text = r.nameOrOrdinal();
+        for (WORD extra = r.word(); extra > 0; --extra) r.byte();
+        d.controls.push_back(c);
+    }
+    return d;
+}
+
+// ---- A drop as the shell hands it over --------------------------------------
+
+// A DROPFILES block in moveable global memory, the paths in ANSI or UTF-16.
+HDROP makeDrop(const std::vector<std::string>& paths, bool wide) {
+    std::vector<BYTE> list;
+    for (const std::string& path : paths) {
+        if (wide) {
+            std::wstring w(path.size() + 1, L'\0');
+            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &w[0], static_cast<int>(w.size()));
+            const auto* bytes = reinterpret_cast<const BYTE*>(w.c_str());
+            list.insert(list.end(), bytes, bytes + (std::wcslen(w.c_str()) + 1) * sizeof(wchar_t));
+        } else {
+            list.insert(list.end(), path.begin(), path.end());
+            list.push_back(0);
+        }
+    }
+    list.insert(list.end(), wide ? sizeof(wchar_t) : 1, 0);
+
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+    auto* header = static_cast<DROPFILES*>(GlobalLock(block));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = wide ? TRUE : FALSE;
+    std::memcpy(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES), list.data(), list.size());
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+Bytes song(const std::string& title, const std::string& game = "Game") {
+    spcbuild::TextTag tag;
+    tag.song = title;
+    tag.game = game;
+    return spcbuild::spcWithTextTag(tag);
+}
+
+// A song title from the extended tag, which holds up to 255 characters.
+Bytes longSong(const std::string& title) {
+    Bytes spc = song("");
+    spcbuild::appendExtendedTag(spc, spcbuild::chunkBlock({spcbuild::textChunk(0x01, title)}));
+    return spc;
+}
+
+// ---- The fixture: one dialog and one folder of files per test --------------
+
+class MainDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The folder's own name holds a "-" before a letter, so that the
+        // track and disc fallbacks never reach a "-" of the folders above.
+        folder_ = fs::current_path() / ("drop-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc, 0);
+        ASSERT_NE(dialog_, nullptr) << "error " << GetLastError();
+    }
+
+    void TearDown() override {
+        if (dialog_ != nullptr) DestroyWindow(dialog_);
+        if (!HasFailure()) fs::remove_all(folder_);
+    }
+
+    std::string path(const std::string& name) const { return folder_.string() + "\\" + name; }
+
+    void write(const std::string& name, const Bytes& bytes) const {
+        ASSERT_TRUE(spcbuild::writeFile(path(name), bytes)) << name;
+    }
+
+    Bytes contents(const std::string& name) const {
+        std::ifstream in(path(name), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    Lines files() const {
+        Lines names;
+        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void setTemplate(const std::string& text) const { SetDlgItemTextA(dialog_, IDC_FORMAT, text.c_str()); }
+
+    std::string templateText() const {
+        char text[256] = "";
+        GetDlgItemTextA(dialog_, IDC_FORMAT, text, sizeof text);
+        return text;
+    }
+
+    void drop(const Lines& names, bool wide = false) const {
+        std::vector<std::string> paths;
+        for (const std::string& name : names) paths.push_back(path(name));
+        SendMessageA(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths, wide)), 0);
+    }
+
+    Lines logLines() const {
+        Lines lines;
+        const auto count = SendDlgItemMessageA(dialog_, IDC_LOG, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const auto index = static_cast<WPARAM>(i);
+            std::string line(static_cast<std::size_t>(SendDlgItemMessageA(dialog_, IDC_LOG, LB_GETTEXTLEN, index, 0)) + 1, '\0');
+            SendDlgItemMessageA(dialog_, IDC_LOG, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&line[0]));
+            lines.push_back(line.c_str());
+        }
+        return lines;
+    }
+
+    fs::path folder_;
+    HWND dialog_ = nullptr;
+};
+
+// ---- The dialog --------------------------------------------------------------
+
+TEST(MainDialogTemplate, IsTheExtendedEnglishTemplate101WithItsTenControls) {
+    HRSRC resource = FindResourceExA(nullptr, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(IDD_MAIN),
+                                     MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(resource, nullptr) << "no dialog 101 in language 1033";
+    const DialogTemplate d = readDialogTemplate(static_cast<const BYTE*>(LockResource(LoadResource(nullptr, resource))));
+
+    EXPECT_EQ(d.version, 1);
+    EXPECT_EQ(d.signature, 0xFFFF);
+    EXPECT_EQ(d.helpId, 0u);
+    EXPECT_EQ(d.exStyle, static_cast<DWORD>(WS_EX_ACCEPTFILES));
+    EXPECT_EQ(d.style, static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT));
+    EXPECT_EQ((std::vector<short>{d.x, d.y, d.cx, d.cy}), (std::vector<short>{0, 0, 231, 154}));
+    EXPECT_EQ(d.menu, "");
+    EXPECT_EQ(d.windowClass, "");
+    EXPECT_EQ(d.caption, "Brindlemark 2.0");
+    EXPECT_EQ(d.font, "MS Sans Serif");
+    EXPECT_EQ(d.pointSize, 9);
+    EXPECT_EQ(d.weight, 0);
+    EXPECT_EQ(d.italic, 0);
+    EXPECT_EQ(d.charset, 1);
+
+    constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+    constexpr DWORD kLegend = kChild | WS_GROUP | SS_LEFT;
+    const struct {
+        DWORD id;
+        const char* windowClass;
+        const char* text;
+        short x, y, cx, cy;
+        DWORD style;
+    } expected[] = {
+        {IDC_LOG, "LISTBOX", "", 3, 3, 225, 79,
+         kChild | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT},
+        {0xFFFF, "BUTTON", "Rename Format", 3, 87, 225, 52, kChild | BS_GROUPBOX},
+        {IDC_LEGEND_SONG, "STATIC", "%S - Song", 8, 97, 34, 8, kLegend},
+        {IDC_LEGEND_GAME, "STATIC", "%G - Game", 80, 97, 36, 8, kLegend},
+        {IDC_LEGEND_ARTIST, "STATIC", "%A - Artist", 140, 97, 32, 8, kLegend},
+        {IDC_LEGEND_OST_TITLE, "STATIC", "%T - OST Title", 8, 108, 47, 8, kLegend},
+        {IDC_LEGEND_DISC, "STATIC", "%D - Disc", 80, 108, 32, 8, kLegend},
+        {IDC_LEGEND_TRACK, "STATIC", "%N - Track Number", 140, 108, 63, 8, kLegend},
+        {IDC_FORMAT, "EDIT", "", 8, 120, 215, 14, kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL},
+        {IDC_CREDIT, "STATIC", nullptr, 3, 143, 225, 8, kChild | WS_GROUP | SS_RIGHT},
+    };
+    ASSERT_EQ(d.controls.size(), std::size(expected));
+    for (std::size_t i = 0; i < d.controls.size(); ++i) {
+        const ControlTemplate& c = d.controls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + c.text + ")");
+        EXPECT_EQ(c.id & 0xFFFF, expected[i].id);  // the group box's -1
+        EXPECT_EQ(c.windowClass, expected[i].windowClass);
+        if (expected[i].text != nullptr) {
+            EXPECT_EQ(c.text, expected[i].text);
+        } else {
+            EXPECT_FALSE(c.text.empty());  // the credit: any one line
+        }
+        EXPECT_EQ((std::vector<short>{c.x, c.y, c.cx, c.cy}),
+                  (std::vector<short>{expected[i].x, expected[i].y, expected[i].cx, expected[i].cy}));
+        EXPECT_EQ(c.style, expected[i].style) << std::hex << "differs in " << (c.style ^ expected[i].style);
+        EXPECT_EQ(c.exStyle, 0u);
+        EXPECT_EQ(c.helpId, 0u);
+    }
+}
+
+TEST_F(MainDialogTest, StartsWithTheDefaultTemplateAndOnlyThePrompt) {
+    EXPECT_EQ(templateText(), "%N - %S");
+    EXPECT_EQ(logLines(), Lines{"Drag and drop files to be renamed"});
+    EXPECT_TRUE(GetWindowLongA(dialog_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+    EXPECT_EQ(GetNextDlgTabItem(dialog_, nullptr, FALSE), GetDlgItem(dialog_, IDC_FORMAT));
+}
+
+TEST_F(MainDialogTest, EnterAndEscapeLeaveItOpenAndCloseEndsIt) {
+    ShowWindow(dialog_, SW_SHOW);
+    SendMessageA(dialog_, WM_COMMAND, IDOK, 0);
+    SendMessageA(dialog_, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindowVisible(dialog_));
+    SendMessageA(dialog_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(dialog_));  // EndDialog hides a modeless dialog
+}
+
+// ---- Drops ---------------------------------------------------------------------
+
+TEST_F(MainDialogTest, LogsTheLastDroppedFileFirstWithEachOutcome) {
+    fs::create_directory(folder_ / "sub");
+    write("a-01.spc", song("Alpha"));
+    write("notes.txt", Bytes{'h', 'i', '\n'});
+    Bytes delta = song("Delta");
+    spcbuild::appendExtendedTag(delta, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, (3 << 8) | 'b')}));
+    write("d.spc", delta);
+    write("e-05.spc", song(""));
+    write("f.spc", song("Foxtrot"));
+
+    // The shell of Windows NT hands over UTF-16 paths.
+    drop({"sub", "a-01.spc", "notes.txt", "d.spc", "e-05.spc", "f.spc", "gone.spc"}, true);
+
+    EXPECT_EQ(logLines(), (Lines{
+                              "gone.spc is not an SPC",
+                              "f.spc - ID666 tag was missing some items",
+                              "e-05.spc - ID666 tag did not contain any information",
+                              "d.spc -> 3b - Delta.spc",
+                              "notes.txt is not an SPC",
+                              "a-01.spc -> 01 - Alpha.spc",
+                              "sub is not an SPC",
+                          }));
+    EXPECT_EQ(files(), (Lines{"01 - Alpha.spc", "3b - Delta.spc", "e-05.spc", "f.spc", "notes.txt", "sub"}));
+}
+
+TEST_F(MainDialogTest, AnInvalidTemplateEndsTheBatchAndEachDropStartsAfresh) {
+    write("a-02.spc", song("One"));
+    drop({"a-02.spc"});
+    EXPECT_EQ(logLines(), Lines{"a-02.spc -> 02 - One.spc"});
+
+    write("x.spc", song("Ex"));
+    write("y.spc", song("Why"));
+    write("b.txt", Bytes{'b'});
+    setTemplate("literal");
+    drop({"x.spc", "y.spc", "b.txt"});
+    EXPECT_EQ(logLines(), (Lines{"b.txt is not an SPC", "Rename format is invalid"}));
+    EXPECT_EQ(files(), (Lines{"02 - One.spc", "b.txt", "x.spc", "y.spc"}));
+}
+
+TEST_F(MainDialogTest, ReadsOnlyTheFirst30CharactersOfTheTemplate) {
+    write("s.spc", song("Song"));
+    // Past character 30 a "%A" would ask for the artist, which the tag lacks.
+    setTemplate("%S" + std::string(28, 'x') + "%A");
+    drop({"s.spc"});
+    const std::string stem = "Song" + std::string(28, 'x');
+    EXPECT_EQ(logLines(), Lines{"s.spc -> " + stem + ".spc"});
+    EXPECT_EQ(files(), Lines{stem + ".spc"});
+}
+
+TEST_F(MainDialogTest, NeverReplacesAFileButMayKeepItsOwnName) {
+    const Bytes x = song("Same", "X"), y = song("Same", "Y"), keep = song("Keep"), w = song("Taken");
+    const Bytes precious{'p', 'r', 'e', 'c', 'i', 'o', 'u', 's'};
+    write("x.spc", x);
+    write("y.spc", y);
+    write("Keep.spc", keep);
+    write("w.spc", w);
+    write("Taken.spc", precious);
+    setTemplate("%S");
+
+    drop({"x.spc", "y.spc", "Keep.spc", "w.spc"});
+
+    EXPECT_EQ(logLines(), (Lines{
+                              "w.spc != Taken.spc",
+                              "Keep.spc -> Keep.spc",
+                              "y.spc -> Same.spc",
+                              "x.spc != Same.spc",
+                          }));
+    EXPECT_EQ(files(), (Lines{"Keep.spc", "Same.spc", "Taken.spc", "w.spc", "x.spc"}));
+    EXPECT_EQ(contents("Taken.spc"), precious);
+    EXPECT_EQ(contents("w.spc"), w);
+    EXPECT_EQ(contents("Same.spc"), y);
+    EXPECT_EQ(contents("x.spc"), x);
+    EXPECT_EQ(contents("Keep.spc"), keep);
+}
+
+TEST_F(MainDialogTest, ReplacesCharactersWindowsRefusesInTheNewName) {
+    write("u.spc", song("a/b:c*d?e\"f<g>h|i\\j~\x7F\xE9\x01"));
+    setTemplate("%S");
+    drop({"u.spc"});
+    const std::string name = "a_b_c_d_e_f_g_h_i_j~\x7F__.spc";
+    EXPECT_EQ(logLines(), Lines{"u.spc -> " + name});
+    EXPECT_EQ(files(), Lines{name});
+}
+
+TEST_F(MainDialogTest, UsesNewPathsOfAtMost255Characters) {
+    const std::size_t folderLength = path("").size();  // with its final backslash
+    ASSERT_LT(folderLength, 240u) << "the build folder lies too deep for this test";
+    const std::string longest(255 - folderLength - 4, 'L');
+    write("p.spc", longSong(longest));
+    write("q.spc", longSong(longest + "Q"));
+    setTemplate("%S");
+
+    drop({"p.spc", "q.spc"});
+
+    EXPECT_EQ(logLines(), (Lines{
+                              "q.spc path and filename is more than 255 characters",
+                              "p.spc -> " + longest + ".spc",
+                          }));
+    EXPECT_EQ(files(), (Lines{longest + ".spc", "q.spc"}));
+}
+
+}  // namespace
