@@ -1,0 +1,146 @@
+#!/bin/sh
+# The Windows side, from a fresh clone: builds the 32-bit brindlemark.exe with
+# MinGW-w64 (preset mingw-i686), checks that it is a PE32 GUI program that
+# imports system DLLs only, runs the test programs under Wine (ctest: the
+# portable unit tests and the real dialog) and drives the unmodified program
+# through a real drop under Xvfb.
+#
+#   scripts/test-windows.sh [--update-screenshot]
+#
+# Where MinGW-w64, Wine or Xvfb are missing it says which tests it skipped
+# and why, and goes on or exits 0; with BRINDLEMARK_REQUIRE_WINDOWS=1 (as in
+# CI) a missing tool is a failure. On a kernel that cannot run 32-bit code,
+# where Wine's 32-bit loader fails with "Exec format error", the Wine tests
+# run on the 64-bit build of the same sources (preset mingw-x86_64) instead.
+# --update-screenshot copies the screenshot of the dialog to docs/dialog.png.
+
+set -eu
+cd "$(dirname "$0")/.."
+root=$(pwd)
+require=${BRINDLEMARK_REQUIRE_WINDOWS:-0}
+update_screenshot=0
+case "${1:-}" in
+    --update-screenshot) update_screenshot=1 ;;
+    "") ;;
+    *) echo "usage: scripts/test-windows.sh [--update-screenshot]" >&2; exit 2 ;;
+esac
+
+say() { echo "test-windows: $*"; }
+fail() { say "FAILED: $*"; exit 1; }
+# skip WHAT WHY: says which tests are not run and why; fails when required.
+skip() {
+    say "SKIPPED $1: $2"
+    [ "$require" = 1 ] && fail "BRINDLEMARK_REQUIRE_WINDOWS=1, and $2"
+    return 0
+}
+have() { command -v "$1" >/dev/null 2>&1; }
+
+# ---- The 32-bit program -------------------------------------------------------
+for tool in cmake ninja i686-w64-mingw32-g++-posix i686-w64-mingw32-windres i686-w64-mingw32-objdump; do
+    if ! have "$tool"; then
+        skip "every Windows test (the 32-bit build, the tests under Wine, the end-to-end drop)" \
+            "$tool is not installed (scripts/windows-packages.sh installs it)"
+        exit 0
+    fi
+done
+
+cmake --preset mingw-i686 >/dev/null
+cmake --build --preset mingw-i686 || fail "the mingw-i686 build"
+
+exe=build/mingw-i686/ui/brindlemark.exe
+headers=$(i686-w64-mingw32-objdump -p "$exe")
+echo "$headers" | grep -Eq '^Magic[[:space:]]+010b' || fail "$exe is not a PE32 program"
+echo "$headers" | grep -Eq '^Subsystem[[:space:]]+00000002' || fail "$exe is not a GUI program"
+imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr '\n' ' ')
+for dll in $imports; do
+    case $(echo "$dll" | tr '[:lower:]' '[:upper:]') in
+        KERNEL32.DLL | USER32.DLL | SHELL32.DLL | MSVCRT.DLL | GDI32.DLL | ADVAPI32.DLL) ;;
+        *) fail "$exe imports $dll, which a bare Windows does not have" ;;
+    esac
+done
+say "ok: $exe is a PE32 GUI program importing only $imports"
+
+# ---- Which Wine runs the test programs ----------------------------------------
+if [ ! -x /usr/lib/wine/wine ]; then
+    skip "the tests under Wine and the end-to-end drop" \
+        "Wine's 32-bit loader /usr/lib/wine/wine (package wine32:i386) is not installed"
+    exit 0
+elif /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    preset=mingw-i686 loader=/usr/lib/wine/wine arch=win32
+elif [ -x /usr/lib/wine/wine64 ] && have x86_64-w64-mingw32-g++-posix; then
+    say "NOTE: this kernel cannot run 32-bit programs (/usr/lib/wine/wine: Exec format error)."
+    say "NOTE: the tests under Wine run on the 64-bit build of the same sources (preset mingw-x86_64);"
+    say "NOTE: the 32-bit $exe above is built and checked, not run."
+    preset=mingw-x86_64 loader=/usr/lib/wine/wine64 arch=win64
+    cmake --preset mingw-x86_64 >/dev/null
+    cmake --build --preset mingw-x86_64 || fail "the mingw-x86_64 build"
+else
+    skip "the tests under Wine and the end-to-end drop" \
+        "this kernel cannot run 32-bit programs, and wine64 or x86_64-w64-mingw32-g++-posix is missing"
+    exit 0
+fi
+build=$root/build/$preset
+
+# ---- The Wine prefix, inside the build folder ------------------------------------
+export WINEPREFIX="$build/wineprefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
+wine() { "$loader" "$@"; }
+trap 'wineserver -k 2>/dev/null || true' EXIT
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "making the Wine prefix $WINEPREFIX"
+    wine wineboot -i </dev/null >/dev/null 2>&1
+fi
+# A crash must fail a test, not wait for a click; no X for the ctest tests;
+# Wine draws the caption itself where no window manager runs (Xvfb).
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+wineserver -k 2>/dev/null || true
+wineserver -w
+
+# Wine must really run this build's programs: a missing loader part can
+# make it print nothing and exit 0.
+usage=$(wine "$build/tests/windows/drop_helper.exe" 2>&1 | tr -d '\r' || true)
+case $usage in
+    *"usage: drop_helper"*) say "ok: Wine runs the $preset programs" ;;
+    *) fail "Wine does not run $build/tests/windows/drop_helper.exe (it printed: $usage)" ;;
+esac
+
+# ---- ctest under Wine ---------------------------------------------------------------
+# A server started first and detached keeps each test from waiting for it.
+wineserver -p
+wine wineboot </dev/null >/dev/null 2>&1
+ctest --preset "$preset" --no-tests=error -j2 >"$build/ctest.log" 2>&1 && status=0 || status=$?
+cat "$build/ctest.log"
+[ "$status" = 0 ] || fail "ctest under Wine (whole log: $build/ctest.log)"
+# Each test program runs whole and passes on GoogleTest's printed summary;
+# the tag reader's, the renaming's and the real dialog's must all be there.
+grep -Eq '^100% tests passed, 0 tests failed out of [0-9]+' "$build/ctest.log" ||
+    fail "ctest under Wine did not report every test passed (log: $build/ctest.log)"
+for program in spctag_tests rename_tests main_dialog_tests; do
+    grep -Eq " $program \.+ +Passed" "$build/ctest.log" || fail "$program did not pass under Wine (log: $build/ctest.log)"
+done
+say "ok: the test programs passed under Wine ($preset)"
+wineserver -k
+wineserver -w
+
+# ---- The unmodified program, end to end, under Xvfb -------------------------------
+missing=""
+for tool in xvfb-run xauth import convert; do have "$tool" || missing="$missing $tool"; done
+if [ -n "$missing" ]; then
+    skip "the end-to-end drop into brindlemark.exe and its screenshot" "missing:$missing (scripts/windows-packages.sh installs them)"
+else
+    wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    xvfb-run -a -s "-screen 0 1024x768x24" sh tests/windows/e2e_drop.sh "$build" "$loader" >"$build/e2e.log" 2>&1 || true
+    cat "$build/e2e.log"
+    [ "$(tail -n 1 "$build/e2e.log")" = "e2e: PASSED" ] || fail "the end-to-end drop into brindlemark.exe (log: $build/e2e.log)"
+    say "ok: brindlemark.exe ($preset) renamed the files of a real drop and ended with code 0"
+    if [ "$update_screenshot" = 1 ]; then
+        mkdir -p docs
+        cp "$build/dialog.png" docs/dialog.png
+        say "docs/dialog.png updated"
+    fi
+fi
+wineserver -k 2>/dev/null || true
+say "PASSED"
