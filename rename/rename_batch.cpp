@@ -47,6 +47,9 @@ void renameDroppedFiles(HWND dialog, HDROP drop) {
         char droppedPath[DROPPED_PATH_SIZE] = "";
         DragQueryFileA(drop, index, droppedPath, DROPPED_PATH_SIZE);
         droppedPath[DROPPED_PATH_SIZE - 1] = '\0';
+        // A longer path arrives cut, and the cut path may name another file
+        // of the folder: such a file is never opened, let alone renamed.
+        const bool pathCut = DragQueryFileA(drop, index, nullptr, 0) >= DROPPED_PATH_SIZE;
 
         char newPath[NEW_PATH_SIZE];
         copyToEnd(newPath, droppedPath);
@@ -55,7 +58,7 @@ void renameDroppedFiles(HWND dialog, HDROP drop) {
         char line[LOG_LINE_SIZE];
         char* lineEnd = copyToEnd(line, afterLast(droppedPath, PATH_SEPARATOR));
 
-        const FileKind kind = tag.load(droppedPath, 0);
+        const FileKind kind = pathCut ? KIND_OPEN_FAILED : tag.load(droppedPath, 0);
         if (!isSpcKind(kind)) {
             copyToEnd(lineEnd, " is not an SPC");
             addLogLine(dialog, line);

@@ -225,6 +225,16 @@ TEST_F(Console, NewPathsOfUpTo255CharactersAreUsed) {
     EXPECT_EQ(names(), (std::set<std::string>{std::string(songFor255, 'a') + ".spc", "b.spc"}));
 }
 
+TEST_F(Console, ADroppedPathTooLongForTheDropIsNeverTakenForTheFileItWasCutTo) {
+    // The drop gives 254 characters of a path; cut there, this path names
+    // another SPC file of the folder, which must stay as it is.
+    const std::string cutName(254 - dir.size() - 1, 'c');
+    put(cutName, spc("Other", 1));
+    put(cutName + "x.spc", spc("Dropped", 2));
+    EXPECT_EQ(run(dir, {cutName + "x.spc"}).out, cutName + " is not an SPC\n");
+    EXPECT_EQ(names(), (std::set<std::string>{cutName, cutName + "x.spc"}));
+}
+
 TEST_F(Console, UnsafeCharactersBecomeUnderscoresAndFilesStayInTheirFolder) {
     put("odd.spc", spc("a/b\\c:d*e?f\"g<h>i|j~\x7f\xe9\x01", 1));
     put("pair.spc", spc("Song", 0, "Game"));
