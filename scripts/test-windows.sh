@@ -44,7 +44,7 @@ for tool in cmake ninja i686-w64-mingw32-g++-posix i686-w64-mingw32-windres i686
     fi
 done
 
-cmake --preset mingw-i686 >/dev/null
+cmake --preset mingw-i686 >/dev/null || fail "configuring mingw-i686"
 cmake --build --preset mingw-i686 || fail "the mingw-i686 build"
 
 exe=build/mingw-i686/ui/brindlemark.exe
@@ -72,7 +72,7 @@ elif [ -x /usr/lib/wine/wine64 ] && have x86_64-w64-mingw32-g++-posix; then
     say "NOTE: the tests under Wine run on the 64-bit build of the same sources (preset mingw-x86_64);"
     say "NOTE: the 32-bit $exe above is built and checked, not run."
     preset=mingw-x86_64 loader=/usr/lib/wine/wine64 arch=win64
-    cmake --preset mingw-x86_64 >/dev/null
+    cmake --preset mingw-x86_64 >/dev/null || fail "configuring mingw-x86_64"
     cmake --build --preset mingw-x86_64 || fail "the mingw-x86_64 build"
 else
     skip "the tests under Wine and the end-to-end drop" \

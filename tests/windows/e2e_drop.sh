@@ -90,7 +90,9 @@ else
     check "screenshot of the dialog taken" yes no
 fi
 
-check "close requested" "close: sent" "$(helper close)"
+closing=$(helper close)
+check "close requested" "close: sent" "$closing"
+[ "$closing" = "close: sent" ] || kill "$program" 2>/dev/null
 wait "$program"
 check "exit code of brindlemark.exe" 0 "$?"
 
