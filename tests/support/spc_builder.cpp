@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
 
 namespace spcbuild {
 namespace {
@@ -123,13 +126,7 @@ Bytes romImage(CopierHeader copier, const std::string& title, std::uint8_t licen
     const std::size_t prefix = copier == CopierHeader::None ? 0 : 512;
     Bytes out(prefix + 0x40000, 0);
     const std::size_t header = prefix + ((mapMode & 0x0F) == 1 ? 0xFFC0 : 0x7FC0);
-    std::string padded = title;
-    padded.resize(21, ' ');
-    putText(out, header, padded, 21);
-    out[header + 0x15] = mapMode;
-    out[header + 0x1A] = licensee;
-    putU16(out, header + 0x1C, 0xEDCB);  // complement of the checksum below
-    putU16(out, header + 0x1E, 0x1234);
+    putRomHeader(out, header, title, licensee, mapMode);
     switch (copier) {
         case CopierHeader::None:
             break;
@@ -150,11 +147,48 @@ Bytes romImage(CopierHeader copier, const std::string& title, std::uint8_t licen
     return out;
 }
 
+void putRomHeader(Bytes& image, std::size_t at, const std::string& title, std::uint8_t licensee,
+                  std::uint8_t mapMode, std::uint16_t complement, std::uint16_t checksum) {
+    std::string padded = title;
+    padded.resize(21, ' ');
+    putText(image, at, padded, 21);
+    image[at + 0x15] = mapMode;
+    image[at + 0x1A] = licensee;
+    putU16(image, at + 0x1C, complement);
+    putU16(image, at + 0x1E, checksum);
+}
+
 bool writeFile(const std::string& path, const Bytes& bytes) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
+}
+
+TempDir::TempDir() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path base = fs::temp_directory_path(ec);
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate = base / ("brindlemark-" + std::to_string(random()));
+        if (fs::create_directory(candidate, ec)) path_ = candidate.string();
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::pathOf(const std::string& name) const {
+    return (std::filesystem::path(path_) / name).string();
+}
+
+std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
+    const std::string file = pathOf(name);
+    return writeFile(file, bytes) ? file : std::string();
 }
 
 }  // namespace spcbuild

@@ -74,8 +74,35 @@ enum class CopierHeader { None, Aabb, Flag, GameDoctor, Other };
 Bytes romImage(CopierHeader copier, const std::string& title, std::uint8_t licensee,
                std::uint8_t mapMode = 0x20);
 
+// Writes a cartridge internal header at offset `at` of an image: the title
+// (cut or blank-padded to 21 bytes), map mode, licensee code and the
+// checksum complement and checksum (a pair matches when they XOR to 0xFFFF).
+void putRomHeader(Bytes& image, std::size_t at, const std::string& title, std::uint8_t licensee,
+                  std::uint8_t mapMode, std::uint16_t complement = 0xEDCB,
+                  std::uint16_t checksum = 0x1234);
+
 // Writes bytes to a file; true on success.
 bool writeFile(const std::string& path, const Bytes& bytes);
+
+// A fresh folder of its own under the system's temporary folder, removed
+// with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // The full path of `name` inside the folder.
+    std::string pathOf(const std::string& name) const;
+    // Writes bytes to `name` inside the folder and returns its full path
+    // (empty when the file could not be written).
+    std::string write(const std::string& name, const Bytes& bytes) const;
+
+private:
+    std::string path_;
+};
 
 }  // namespace spcbuild
 

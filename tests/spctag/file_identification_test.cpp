@@ -1,0 +1,273 @@
+// File identification by signature and size, through a path and through an
+// image, and the cartridge search with its copier headers.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "spctag/file_identification.h"
+#include "tests/spctag/tag_test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+using spcbuild::Bytes;
+using spcbuild::CopierHeader;
+using spcbuild::putRomHeader;
+using spcbuild::romImage;
+
+namespace {
+
+constexpr std::size_t kRomSize = 0x40000;
+
+Bytes resized(Bytes file, std::size_t size) {
+    file.resize(size, 0);
+    return file;
+}
+
+Bytes patched(Bytes file, std::size_t at, const std::string& bytes) {
+    std::memcpy(file.data() + at, bytes.data(), bytes.size());
+    return file;
+}
+
+Bytes spc(std::size_t size = spcbuild::kSpcMinSize) {
+    return resized(spcbuild::spcWithTextTag(spcbuild::TextTag{"Song", "Game", "", "", "", "60", "", "", '0'}), size);
+}
+
+// An SPC file with "xid6" and a stored size, cut or grown to the given size.
+Bytes spcWithMarker(std::size_t size, std::int64_t storedSize, const char* marker = "xid6") {
+    Bytes file = spc();
+    spcbuild::appendExtendedTag(file, Bytes(8, 0), storedSize);
+    return patched(resized(file, size), 0x10200, marker);
+}
+
+Bytes withRomHeader(Bytes file, std::size_t at, const std::string& title = "HEADER", std::uint8_t mapMode = 0x20) {
+    putRomHeader(file, at, title, 0x33, mapMode);
+    return file;
+}
+
+Bytes zeros(std::size_t size) { return Bytes(size, 0); }
+
+struct IdentifyCase {
+    NamedFile file;
+    FileKind kind;
+};
+
+void PrintTo(const IdentifyCase& c, std::ostream* os) { *os << c.file.name; }
+
+std::vector<IdentifyCase> makeIdentifyCases();
+
+// Built once per test process: every process builds the tables.
+const std::vector<IdentifyCase>& identifyCases() {
+    static const std::vector<IdentifyCase> cases = makeIdentifyCases();
+    return cases;
+}
+
+std::vector<IdentifyCase> makeIdentifyCases() {
+    const Bytes aabb = romImage(CopierHeader::Aabb, "AABB", 1);
+    const Bytes flagHigh = romImage(CopierHeader::Flag, "FLAG", 1, 0x21);  // header at 0x101C0
+    return {
+        {{"empty", {}}, KIND_UNKNOWN},
+        {{"signature_only", resized(spc(), 27)}, KIND_UNKNOWN},
+        {{"spc_one_byte_short", spc(0x10200 - 1)}, KIND_UNKNOWN},
+        {{"spc_smallest", spc(0x10200)}, KIND_SPC},
+        {{"spc_other_version", patched(spc(), 28, "v1.00")}, KIND_SPC},
+        {{"spc_28th_byte_differs", patched(spc(), 27, "_")}, KIND_UNKNOWN},
+        {{"spc_first_byte_differs", patched(spc(), 0, "s")}, KIND_UNKNOWN},
+        {{"xid6_too_short_to_look", spcWithMarker(0x1020C - 1, 4)}, KIND_SPC},
+        {{"xid6_smallest", spcWithMarker(0x1020C, 4)}, KIND_SPC_XID6},
+        {{"xid6_size_3", spcWithMarker(0x1020C, 3)}, KIND_SPC},
+        {{"xid6_size_0", spcWithMarker(0x1020C, 0)}, KIND_SPC},
+        {{"xid6_size_max", spcWithMarker(0x1020C, 0xFFFFFFFF)}, KIND_SPC_XID6},
+        {{"xid6_other_marker", spcWithMarker(0x10300, 16, "xid7")}, KIND_SPC},
+        {{"xid6_marker_in_capitals", spcWithMarker(0x10300, 16, "XID6")}, KIND_SPC},
+        {{"spc_never_searched", withRomHeader(spc(kRomSize), 0x7FC0)}, KIND_SPC},
+        {{"not_spc_is_searched", withRomHeader(patched(spc(kRomSize), 27, "_"), 0x7FC0)}, KIND_ROM},
+        {{"save_state_one_byte_short", spcbuild::saveState(0x4127F - 1)}, KIND_UNKNOWN},
+        {{"save_state_smallest", spcbuild::saveState(0x4127F)}, KIND_SAVE_STATE},
+        {{"save_state_21st_byte_differs", patched(spcbuild::saveState(), 20, "f")}, KIND_UNKNOWN},
+        {{"save_state_never_searched", withRomHeader(spcbuild::saveState(kRomSize), 0x7FC0)}, KIND_UNKNOWN},
+        {{"save_state_with_rom_header", withRomHeader(spcbuild::saveState(), 0x7FC0)}, KIND_SAVE_STATE},
+        {{"rom_one_byte_short", withRomHeader(zeros(kRomSize - 1), 0x7FC0)}, KIND_UNKNOWN},
+        {{"rom_smallest", withRomHeader(zeros(kRomSize), 0x7FC0)}, KIND_ROM},
+        {{"rom_no_header", zeros(kRomSize)}, KIND_UNKNOWN},
+        {{"rom_map_20", romImage(CopierHeader::None, "T", 1, 0x20)}, KIND_ROM},
+        {{"rom_map_21", romImage(CopierHeader::None, "T", 1, 0x21)}, KIND_ROM},
+        {{"rom_map_30", romImage(CopierHeader::None, "T", 1, 0x30)}, KIND_ROM},
+        {{"rom_map_31", romImage(CopierHeader::None, "T", 1, 0x31)}, KIND_ROM},
+        {{"rom_map_35_nowhere", romImage(CopierHeader::None, "T", 1, 0x35)}, KIND_UNKNOWN},
+        {{"rom_map_21_at_first_place", withRomHeader(zeros(kRomSize), 0x7FC0, "T", 0x21)}, KIND_UNKNOWN},
+        {{"rom_map_20_at_second_place", withRomHeader(zeros(kRomSize), 0xFFC0, "T", 0x20)}, KIND_UNKNOWN},
+        {{"rom_checksums_both_zero", [] {
+              Bytes r = zeros(kRomSize);
+              putRomHeader(r, 0x7FC0, "T", 1, 0x20, 0, 0);
+              return r;
+          }()},
+         KIND_UNKNOWN},
+        {{"rom_checksums_off_by_one", [] {
+              Bytes r = zeros(kRomSize);
+              putRomHeader(r, 0x7FC0, "T", 1, 0x20, 0xEDCB, 0x1235);
+              return r;
+          }()},
+         KIND_UNKNOWN},
+        {{"rom_checksums_ffff_0", [] {
+              Bytes r = zeros(kRomSize);
+              putRomHeader(r, 0xFFC0, "T", 1, 0x21, 0xFFFF, 0);
+              return r;
+          }()},
+         KIND_ROM},
+        {{"rom_first_place_wins", withRomHeader(romImage(CopierHeader::Flag, "T", 1), 0x7FC0)}, KIND_ROM},
+        {{"copier_aabb", aabb}, KIND_ROM_AABB_HEADER},
+        {{"copier_aabb_with_flag_bytes", patched(aabb, 2, "\x40\x80")}, KIND_ROM_AABB_HEADER},
+        {{"copier_aabb_wrong_last_byte", patched(aabb, 11, "\x01")}, KIND_ROM_OTHER},
+        {{"copier_aabb_wrong_last_byte_flag", patched(patched(aabb, 11, "\x01"), 2, std::string(2, '\0'))},
+         KIND_ROM_FLAG_HEADER},
+        {{"copier_flag_40_80", flagHigh}, KIND_ROM_FLAG_HEADER},
+        {{"copier_flag_00_80", patched(flagHigh, 2, std::string("\0\x80", 2))}, KIND_ROM_FLAG_HEADER},
+        {{"copier_flag_40_01", patched(flagHigh, 2, "\x40\x01")}, KIND_ROM_OTHER},
+        {{"copier_flag_20_00", patched(flagHigh, 2, std::string("\x20\0", 2))}, KIND_ROM_OTHER},
+        {{"copier_all_zero", patched(flagHigh, 0, std::string(512, '\0'))}, KIND_ROM_FLAG_HEADER},
+        {{"copier_game_doctor", romImage(CopierHeader::GameDoctor, "GD", 1)}, KIND_ROM_GAME_DOCTOR},
+        {{"copier_game_doctor_16th_differs", patched(romImage(CopierHeader::GameDoctor, "GD", 1), 15, "2")},
+         KIND_ROM_OTHER},
+        {{"copier_other", romImage(CopierHeader::Other, "O", 1)}, KIND_ROM_OTHER},
+        {{"copier_exactly_rom_size", resized(romImage(CopierHeader::GameDoctor, "GD", 1), kRomSize)},
+         KIND_ROM_GAME_DOCTOR},
+    };
+}
+
+FileKind identifyImage(const Bytes& bytes) {
+    const unsigned char none = 0;
+    return identifySpcImage(bytes.empty() ? &none : bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+class IdentifyTest : public testing::TestWithParam<IdentifyCase> {};
+
+TEST_P(IdentifyTest, PathAndImageGiveTheKind) {
+    const IdentifyCase& c = GetParam();
+    EXPECT_EQ(identifyImage(c.file.bytes()), c.kind) << "image";
+
+    spcbuild::TempDir dir;
+    const std::string path = dir.write("file.bin", c.file.bytes());
+    const int descriptors = openDescriptorCount();
+    std::FILE* file = stderr;  // must be replaced
+    EXPECT_EQ(identifySpcFile(path.c_str(), &file), c.kind) << "path";
+    if (c.kind > 0) {
+        ASSERT_NE(file, nullptr);
+        ASSERT_NE(file, stderr);
+        EXPECT_EQ(std::ftell(file), 0);
+        unsigned char first[16] = {};
+        const std::size_t got = std::fread(first, 1, sizeof first, file);
+        EXPECT_EQ(got, sizeof first);
+        EXPECT_EQ(std::memcmp(first, c.file.bytes().data(), got), 0);
+        std::fclose(file);
+    } else {
+        EXPECT_EQ(file, nullptr);
+    }
+    EXPECT_EQ(openDescriptorCount(), descriptors) << "a stream was left open";
+}
+
+INSTANTIATE_TEST_SUITE_P(Identification, IdentifyTest, testing::ValuesIn(identifyCases()),
+                         [](const testing::TestParamInfo<IdentifyCase>& p) { return p.param.file.name; });
+
+// ---------------------------------------------------------------------------
+
+TEST(Identification, HeaderBufferHoldsTheLastCandidateRead) {
+    Bytes noMatch = zeros(kRomSize + 512);
+    for (std::size_t i = 0; i < 64; ++i) noMatch[0x101C0 + i] = static_cast<unsigned char>(0x80 + i);
+    const struct {
+        Bytes bytes;
+        std::size_t candidate;  // 0: the search must not run
+    } cases[] = {
+        // The first candidate fails on its map mode, the second matches.
+        {withRomHeader(withRomHeader(zeros(kRomSize), 0x7FC0, "WRONG", 0x21), 0xFFC0, "RIGHT", 0x21), 0xFFC0},
+        {noMatch, 0x101C0},
+        {withRomHeader(zeros(kRomSize - 1), 0x7FC0), 0},
+        {withRomHeader(spc(kRomSize), 0x7FC0), 0},
+        {withRomHeader(spcbuild::saveState(kRomSize), 0x7FC0), 0},
+        {spcbuild::saveState(), 0},
+    };
+    spcbuild::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.candidate);
+        const auto header = c.bytes.begin() + static_cast<std::ptrdiff_t>(c.candidate);
+        Bytes expected(64, 0x5A);
+        if (c.candidate != 0) std::copy_n(header, 32, expected.begin());
+        const std::string path = dir.write("file.bin", c.bytes);
+        std::memset(romHeaderBuffer, 0x5A, sizeof romHeaderBuffer);
+        std::FILE* file = nullptr;
+        identifySpcFile(path.c_str(), &file);
+        if (file != nullptr) std::fclose(file);
+        EXPECT_EQ(Bytes(romHeaderBuffer, romHeaderBuffer + 64), expected) << "path form, which reads 32 bytes";
+
+        if (c.candidate != 0) std::copy_n(header, 64, expected.begin());
+        std::memset(romHeaderBuffer, 0x5A, sizeof romHeaderBuffer);
+        identifyImage(c.bytes);
+        EXPECT_EQ(Bytes(romHeaderBuffer, romHeaderBuffer + 64), expected) << "image form, which copies 64";
+    }
+}
+
+TEST(Identification, BytesEqual) {
+    const unsigned char a[] = {0x00, 0x80, 0xFF, 'x'};
+    const unsigned char b[] = {0x00, 0x80, 0xFF, 'y'};
+    const unsigned char c[] = {0x01, 0x80, 0xFF, 'x'};
+    EXPECT_TRUE(bytesEqual(a, c, 0));
+    EXPECT_TRUE(bytesEqual(a, b, 3));
+    EXPECT_FALSE(bytesEqual(a, b, 4));
+    EXPECT_FALSE(bytesEqual(a, c, 1));
+    EXPECT_TRUE(bytesEqual(a, a, 4));
+    const unsigned char high[] = {0x80};
+    const unsigned char low[] = {0x00};
+    EXPECT_FALSE(bytesEqual(high, low, 1));
+}
+
+// ---------------------------------------------------------------------------
+
+TEST(Identification, PathsThatAreNotRegularFilesAreNotOpened) {
+    spcbuild::TempDir dir;
+    for (const SpecialPath& p : unopenablePaths(dir)) {
+        SCOPED_TRACE(p.name);
+        const int descriptors = openDescriptorCount();
+        std::FILE* file = stderr;
+        EXPECT_EQ(withoutHanging(p.path, [&] { return identifySpcFile(p.path.c_str(), &file); }), KIND_OPEN_FAILED);
+        EXPECT_EQ(file, nullptr);
+        if (file != nullptr && file != stderr) std::fclose(file);
+        EXPECT_EQ(openDescriptorCount(), descriptors);
+    }
+}
+
+#ifndef _WIN32
+TEST(Identification, UnreadableFileIsNotOpened) {
+    spcbuild::TempDir dir;
+    const std::string path = dir.write("locked.spc", spc());
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    // Root reads any file; a child that gives up root can test it.
+    const auto identifyAsNobody = [&path] {
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(2);
+        std::FILE* file = stderr;
+        const FileKind kind = identifySpcFile(path.c_str(), &file);
+        _exit(kind == KIND_OPEN_FAILED && file == nullptr ? 0 : 1);
+    };
+    EXPECT_EXIT(identifyAsNobody(), testing::ExitedWithCode(0), "");
+}
+#endif
+
+#ifdef __linux__
+TEST(Identification, FileWhoseBytesCannotBeReadIsNotRecognised) {
+    // A regular file that opens but fails every read and has no size.
+    std::FILE* file = stderr;
+    EXPECT_EQ(identifySpcFile("/proc/self/mem", &file), KIND_UNKNOWN);
+    EXPECT_EQ(file, nullptr);
+}
+#endif
+
+}  // namespace
+
+std::vector<NamedFile> identificationFiles() {
+    std::vector<NamedFile> files;
+    for (const IdentifyCase& c : identifyCases()) files.push_back({"identify_" + c.file.name, c.file.bytes()});
+    return files;
+}

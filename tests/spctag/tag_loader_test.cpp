@@ -1,0 +1,359 @@
+// The loader: which decoders run for which kind of file, what it resets, how
+// it bounds the extended block, and that nothing of an earlier file survives.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "spctag/file_identification.h"
+#include "spctag/id666_tag.h"
+#include "spctag/tag_settings.h"
+#include "tests/spctag/tag_test_support.h"
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+using spcbuild::Bytes;
+using spcbuild::chunkBlock;
+using spcbuild::CopierHeader;
+using spcbuild::integerChunk;
+using spcbuild::textChunk;
+using spcbuild::valueChunk;
+
+namespace {
+
+Bytes textSpc() {
+    return spcbuild::spcWithTextTag(
+        spcbuild::TextTag{"Base song", "Base game", "Base dumper", "Base comments", "6/15/2010", "120", "5000",
+                          "Base artist", '3'});
+}
+
+Bytes binarySpc() {
+    return spcbuild::spcWithBinaryTag(
+        spcbuild::BinaryTag{"Bin song", "Bin game", "Bin dumper", "", "Bin artist", 1, 2, 2003, 60, 1000, 200});
+}
+
+Bytes withBlock(Bytes spc, const Bytes& block, std::int64_t storedSize = -1) {
+    spcbuild::appendExtendedTag(spc, block, storedSize);
+    return spc;
+}
+
+Bytes richXid6() {
+    return withBlock(textSpc(), chunkBlock({textChunk(0x01, "Xid song"), textChunk(0x10, "Xid OST"),
+                                            textChunk(0x13, "Xid publisher"), valueChunk(0x11, 2),
+                                            valueChunk(0x12, 0x0341), valueChunk(0x14, 1995), valueChunk(0x34, 0x0F),
+                                            valueChunk(0x35, 3), valueChunk(0x36, 16), integerChunk(0x30, 640000),
+                                            integerChunk(0x31, 320000), integerChunk(0x32, static_cast<std::uint32_t>(-1000)),
+                                            integerChunk(0x33, 128000), integerChunk(0x05, 0x07D10203)}));
+}
+
+// [disc 3] then a chunk header cut by the stored size; the bytes behind it
+// in the file would make it copyright year 0x1234 if they were read.
+const Bytes kCutHeaderBlock = chunkBlock({valueChunk(0x11, 3)}) + Bytes{0x14, 0x00, 0x34, 0x12, 0x77};
+
+// Four chunks passed over, then an amplification header that a stored
+// size cuts at offsets 17 to 19 of the block: past the 16 bytes an
+// allocator keeps its own data in, so fill bytes left as they came from
+// the heap would show.
+const Bytes kCutAmplificationBlock = chunkBlock({valueChunk(0x99, 1), valueChunk(0x99, 2), valueChunk(0x99, 3),
+                                                 valueChunk(0x99, 4)}) + Bytes{0x36, 0x00, 0x10, 0x00};
+
+// Leaves freed heap blocks of every small size full of 0xFF.
+void dirtyFreedMemory() {
+    for (std::size_t n = 1; n <= 64; ++n) {
+        auto* block = static_cast<unsigned char*>(std::malloc(n));
+        if (block == nullptr) continue;
+        volatile unsigned char* bytes = block;
+        for (std::size_t i = 0; i < n; ++i) bytes[i] = 0xFF;
+        std::free(block);
+    }
+}
+
+struct BoundCase {
+    NamedFile file;
+    std::string ostTitle;
+    std::uint8_t ostDisc;
+    std::uint32_t copyrightYear;
+    std::uint32_t amplification = 0;
+};
+
+std::vector<BoundCase> makeBoundCases();
+
+// Built once per test process: every process builds the tables.
+const std::vector<BoundCase>& boundCases() {
+    static const std::vector<BoundCase> cases = makeBoundCases();
+    return cases;
+}
+
+std::vector<BoundCase> makeBoundCases() {
+    const Bytes title = chunkBlock({textChunk(0x10, "Title")});
+    const Bytes discs = chunkBlock({valueChunk(0x11, 3), valueChunk(0x12, 0x0100), valueChunk(0x11, 5)});
+    return {
+        {{"stored_max", withBlock(textSpc(), title, 0xFFFFFFFF)}, "Title", 0, 0},
+        {{"stored_sign_bit", withBlock(textSpc(), title, 0x80000000)}, "Title", 0, 0},
+        {{"stored_past_end", withBlock(textSpc(), title, 100)}, "Title", 0, 0},
+        {{"stored_cuts_text", withBlock(textSpc(), title, 7)}, "Tit", 0, 0},
+        {{"stored_before_more_chunks", withBlock(textSpc(), discs, 8)}, "", 3, 0},
+        {{"stored_5", withBlock(textSpc(), kCutHeaderBlock, 5)}, "", 3, 0},
+        {{"stored_6", withBlock(textSpc(), kCutHeaderBlock, 6)}, "", 3, 0},
+        {{"stored_7", withBlock(textSpc(), kCutHeaderBlock, 7)}, "", 3, 0x34},
+        {{"stored_8", withBlock(textSpc(), kCutHeaderBlock, 8)}, "", 3, 0x1234},
+        {{"stored_max_odd_file_end", withBlock(textSpc(), kCutHeaderBlock, 0xFFFFFFFF)}, "", 3, 0x1234},
+        {{"amp_cut_after_id", withBlock(textSpc(), kCutAmplificationBlock, 17)}, "", 0, 0, 32768},
+        {{"amp_cut_after_type", withBlock(textSpc(), kCutAmplificationBlock, 18)}, "", 0, 0, 32768},
+        {{"amp_cut_after_low_byte", withBlock(textSpc(), kCutAmplificationBlock, 19)}, "", 0, 0, 65536},
+        {{"amp_whole", withBlock(textSpc(), kCutAmplificationBlock, 20)}, "", 0, 0, 65536},
+    };
+}
+
+struct CartridgeCase {
+    NamedFile file;
+    FileKind kind;
+    std::string game, publisher;  // both empty for kinds without a title
+};
+
+std::vector<CartridgeCase> makeCartridgeCases();
+
+// Built once per test process: every process builds the tables.
+const std::vector<CartridgeCase>& cartridgeCases() {
+    static const std::vector<CartridgeCase> cases = makeCartridgeCases();
+    return cases;
+}
+
+std::vector<CartridgeCase> makeCartridgeCases() {
+    std::string high(21, '\0');
+    for (std::size_t i = 0; i < 21; ++i) high[i] = static_cast<char>(0xEB + i);
+    const std::string blanks(16, ' ');
+    return {
+        {{"rom", spcbuild::romImage(CopierHeader::None, "TITLE", 0x33)}, KIND_ROM, "TITLE" + blanks, "51"},
+        {{"rom_hirom", spcbuild::romImage(CopierHeader::None, "HI", 0xFF, 0x21)}, KIND_ROM, "HI" + blanks + "   ", "255"},
+        {{"rom_high_title", spcbuild::romImage(CopierHeader::None, high, 0)}, KIND_ROM, high, "0"},
+        {{"rom_aabb", spcbuild::romImage(CopierHeader::Aabb, "AABB", 1)}, KIND_ROM_AABB_HEADER, "AABB" + blanks + " ", "1"},
+        {{"rom_flag", spcbuild::romImage(CopierHeader::Flag, "FLAG", 2, 0x21)}, KIND_ROM_FLAG_HEADER,
+         "FLAG" + blanks + " ", "2"},
+        {{"rom_game_doctor", spcbuild::romImage(CopierHeader::GameDoctor, "GD", 99)}, KIND_ROM_GAME_DOCTOR,
+         "GD" + blanks + "   ", "99"},
+        {{"rom_other", spcbuild::romImage(CopierHeader::Other, "OTHER", 7)}, KIND_ROM_OTHER, "", ""},
+        {{"save_state", spcbuild::saveState()}, KIND_SAVE_STATE, "", ""},
+    };
+}
+
+// ---------------------------------------------------------------------------
+
+enum class Form { Path, Image };
+
+void PrintTo(Form form, std::ostream* os) { *os << (form == Form::Path ? "path" : "image"); }
+
+class LoaderTest : public testing::TestWithParam<Form> {
+protected:
+    FileKind load(ID666Tag& tag, const Bytes& bytes) {
+        if (GetParam() == Form::Image) return tag.load(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        path_ = dir_.write("file" + std::to_string(++count_) + ".spc", bytes);
+        dirtyFreedMemory();
+        return tag.load(path_.c_str(), 0);
+    }
+
+    void expectPathOfLastLoad(const ID666Tag& tag) const {
+        if (GetParam() == Form::Path) {
+            EXPECT_STREQ(tag.path, path_.c_str());
+        } else {
+            EXPECT_EQ(tag.path[0], static_cast<char>(0xAA)) << "the image form leaves the path alone";
+        }
+    }
+
+    spcbuild::TempDir dir_;
+    std::string path_;
+    int count_ = 0;
+};
+
+// What loading textSpc() gives: the base tag, and the rest reset.
+ID666Tag baseRecord() {
+    ID666Tag tag;
+    fillRecord(tag, 0);
+    std::strcpy(tag.song, "Base song");
+    std::strcpy(tag.game, "Base game");
+    std::strcpy(tag.artist, "Base artist");
+    std::strcpy(tag.dumper, "Base dumper");
+    std::strcpy(tag.comments, "Base comments");
+    EXPECT_TRUE(tag.date.normalize(2010, 6, 15));
+    tag.emulator = 3;
+    tag.introLength = 120 * 64000;
+    tag.fadeLength = 5000 * 64;
+    tag.loopCount = 1;
+    return tag;
+}
+
+TEST_P(LoaderTest, SpcWithoutExtendedTagResetsWhatTheBaseTagLacks) {
+    ID666Tag tag;
+    fillRecord(tag, 0xAA);
+    ASSERT_EQ(load(tag, textSpc()), KIND_SPC);
+    expectPathOfLastLoad(tag);
+    expectSameRecord(tag, baseRecord(), true);
+}
+
+TEST_P(LoaderTest, ExtendedTagOverridesTheBaseTag) {
+    ID666Tag tag;
+    fillRecord(tag, 0xAA);
+    ASSERT_EQ(load(tag, richXid6()), KIND_SPC_XID6);
+    expectPathOfLastLoad(tag);
+    ID666Tag expected = baseRecord();
+    std::strcpy(expected.song, "Xid song");
+    std::strcpy(expected.ostTitle, "Xid OST");
+    std::strcpy(expected.publisher, "Xid publisher");
+    EXPECT_TRUE(expected.date.normalize(2001, 2, 3));
+    expected.ostDisc = 2;
+    expected.ostTrack = 0x0341;
+    expected.copyrightYear = 1995;
+    expected.mutedVoices = 0x0F;
+    expected.loopCount = 3;
+    expected.amplification = 65536;
+    expected.introLength = 640000;
+    expected.loopLength = 320000;
+    expected.endLength = -1000;
+    expected.fadeLength = 128000;
+    expectSameRecord(tag, expected, true);
+}
+
+TEST_P(LoaderTest, ExtendedBlockIsBoundedByTheFileAndTheStoredSize) {
+    for (const BoundCase& c : boundCases()) {
+        SCOPED_TRACE(c.file.name);
+        ID666Tag tag;
+        fillRecord(tag, 0xAA);
+        ASSERT_EQ(load(tag, c.file.bytes()), KIND_SPC_XID6);
+        EXPECT_STREQ(tag.ostTitle, c.ostTitle.c_str());
+        EXPECT_EQ(tag.ostDisc, c.ostDisc);
+        EXPECT_EQ(tag.copyrightYear, c.copyrightYear);
+        EXPECT_EQ(tag.amplification, c.amplification);
+    }
+}
+
+TEST_P(LoaderTest, CartridgesAndSaveStatesGetDefaults) {
+    for (const CartridgeCase& c : cartridgeCases()) {
+        SCOPED_TRACE(c.file.name);
+        ID666Tag tag;
+        fillRecord(tag, 0xAA);
+        ASSERT_EQ(load(tag, binarySpc()), KIND_SPC);  // leaves binaryFormat 1
+        ASSERT_EQ(load(tag, c.file.bytes()), c.kind);
+        expectPathOfLastLoad(tag);
+        EXPECT_EQ(tag.binaryFormat, 1) << "kept from the file before";
+        ID666Tag expected;
+        fillRecord(expected, 0);
+        std::strcpy(expected.game, c.game.c_str());
+        std::strcpy(expected.publisher, c.publisher.c_str());
+        expected.loopCount = 1;
+        expected.introLength = defaultIntroLength;
+        expected.fadeLength = defaultFadeLength;
+        expectSameRecord(tag, expected, false);
+    }
+}
+
+TEST_P(LoaderTest, NothingOfAnEarlierFileSurvives) {
+    // Each load on a reused record must equal the same load on a record of junk.
+    const std::vector<Bytes> files = {spcbuild::romImage(CopierHeader::None, "CART", 0x33), richXid6(), textSpc(),
+                                      spcbuild::saveState(), binarySpc(),
+                                      spcbuild::romImage(CopierHeader::GameDoctor, "GD", 1), richXid6()};
+    ID666Tag reused;
+    fillRecord(reused, 0x11);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        SCOPED_TRACE(i);
+        ID666Tag fresh;
+        fillRecord(fresh, 0x77);
+        const FileKind kind = load(reused, files[i]);
+        ASSERT_EQ(load(fresh, files[i]), kind);
+        expectSameRecord(reused, fresh, isSpcKind(kind));
+    }
+}
+
+TEST_P(LoaderTest, UnrecognisedFileLeavesTheRecordAlone) {
+    const std::vector<Bytes> files = {Bytes(0x10200 - 1, 0), Bytes(1, 'S'), Bytes(0x20000, 0xFF)};
+    for (const Bytes& bytes : files) {
+        ID666Tag tag, before;
+        fillRecord(tag, 0x3C);
+        fillRecord(before, 0x3C);
+        EXPECT_EQ(load(tag, bytes), KIND_UNKNOWN) << bytes.size();
+        EXPECT_TRUE(sameBytes(tag, before)) << bytes.size();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Loader, LoaderTest, testing::Values(Form::Path, Form::Image),
+                         [](const testing::TestParamInfo<Form>& p) {
+                             return p.param == Form::Path ? std::string("Path") : std::string("Image");
+                         });
+
+// ---------------------------------------------------------------------------
+
+TEST(Loader, PathThatCannotBeOpenedLeavesTheRecordAlone) {
+    spcbuild::TempDir dir;
+    for (const SpecialPath& p : unopenablePaths(dir)) {
+        SCOPED_TRACE(p.name);
+        const int descriptors = openDescriptorCount();
+        ID666Tag tag, before;
+        fillRecord(tag, 0x3C);
+        fillRecord(before, 0x3C);
+        EXPECT_EQ(withoutHanging(p.path, [&] { return tag.load(p.path.c_str(), 0); }), KIND_OPEN_FAILED);
+        EXPECT_TRUE(sameBytes(tag, before));
+        EXPECT_EQ(openDescriptorCount(), descriptors);
+    }
+}
+
+#ifdef __linux__
+bool sanitized() {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(memory_sanitizer) || __has_feature(thread_sanitizer)
+    return true;
+#else
+    return false;
+#endif
+#else
+    return false;
+#endif
+}
+
+TEST(Loader, BlockThatCannotBeAllocatedIsReadAsNoExtendedTag) {
+    if (sanitized()) GTEST_SKIP() << "sanitizers reserve address space of their own";
+    spcbuild::TempDir dir;
+    const std::string path =
+        dir.write("huge.spc", withBlock(textSpc(), chunkBlock({textChunk(0x10, "OST")}), 0xFFFFFFFF));
+    // A sparse gigabyte behind the block: far more than the child may map.
+    std::filesystem::resize_file(path, 0x10208 + (std::uintmax_t{1} << 30));
+    const auto loadWithLittleAddressSpace = [&path] {
+        long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                             (rlim_t{256} << 20);
+        const rlimit space{limit, limit};
+        if (pages == 0 || setrlimit(RLIMIT_AS, &space) != 0) _exit(2);
+        ID666Tag tag;
+        const FileKind kind = tag.load(path.c_str(), 0);
+        _exit(kind == KIND_SPC_XID6 && std::strcmp(tag.song, "Base song") == 0 && tag.ostTitle[0] == '\0' ? 0 : 1);
+    };
+    EXPECT_EXIT(loadWithLittleAddressSpace(), testing::ExitedWithCode(0), "");
+}
+#endif
+
+}  // namespace
+
+std::vector<NamedFile> loaderFiles() {
+    std::vector<NamedFile> files{{"loader_text_spc", textSpc()},
+                                 {"loader_binary_spc", binarySpc()},
+                                 {"loader_rich_xid6", richXid6()}};
+    for (const BoundCase& c : boundCases()) files.push_back({"loader_" + c.file.name, c.file.bytes()});
+    for (const CartridgeCase& c : cartridgeCases()) files.push_back({"loader_" + c.file.name, c.file.bytes()});
+    // Blocks that end in the middle of things, stored as larger than the file.
+    const Bytes nasty = chunkBlock({textChunk(0x01, "Song"), spcbuild::Chunk{0x02, 1, 0xFFFF, Bytes(10, 'g')}});
+    files.push_back({"loader_truncated_ffff_chunk", withBlock(textSpc(), nasty, 0xFFFFFFFF)});
+    files.push_back({"loader_block_of_9", withBlock(textSpc(), Bytes(kCutHeaderBlock.begin(), kCutHeaderBlock.end()))});
+    files.push_back({"loader_cut_string_into_junk",
+                     withBlock(binarySpc(), chunkBlock({textChunk(0x03, "A long artist name")}) + Bytes(40, 0xEE), 9)});
+    return files;
+}
