@@ -14,6 +14,10 @@ extern unsigned char romHeaderBuffer[64];
 // True when the first n bytes of a and b are equal (true for n = 0).
 bool bytesEqual(const void* a, const void* b, std::size_t n);
 
+// Length in bytes of an open file, -1 when it cannot be told. Where the
+// stream stands afterwards is unspecified.
+long fileLength(std::FILE* file);
+
 // Classifies the file at path. For a kind above 0 the open stream is stored
 // in *file, positioned at offset 0, and belongs to the caller. For
 // KIND_UNKNOWN and KIND_OPEN_FAILED *file is null and nothing stays open.

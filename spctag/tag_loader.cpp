@@ -73,8 +73,7 @@ void loadExtendedFromFile(ID666Tag& tag, std::FILE* file) {
     unsigned char storedSize[4] = {};
     std::fseek(file, static_cast<long>(kXid6Size), SEEK_SET);
     (void)std::fread(storedSize, 1, sizeof storedSize, file);
-    std::fseek(file, 0, SEEK_END);
-    const long length = std::ftell(file);
+    const long length = fileLength(file);
     const std::uint64_t available =
         length > static_cast<long>(kXid6Block) ? static_cast<std::uint64_t>(length) - kXid6Block : 0;
     const std::int32_t blockSize = boundedBlockSize(readU32(storedSize), available);

@@ -1,0 +1,16 @@
+#!/bin/sh
+# Installs, on Debian 12, everything the whole test suite needs: the native
+# tool chain and GoogleTest, clang's fuzzing and sanitizer runtimes, the
+# benchmark tools, and (through windows-packages.sh) MinGW-w64, Wine and Xvfb.
+# Run as root (or through sudo).
+
+set -eu
+cd "$(dirname "$0")"
+as_root=""
+[ "$(id -u)" = 0 ] || as_root=sudo
+
+$as_root apt-get update
+$as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y \
+    cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest \
+    libbenchmark-dev valgrind strace time
+./windows-packages.sh
