@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <set>
 
 namespace {
@@ -43,15 +44,23 @@ struct DryRun {
     std::set<std::string> taken;
     std::set<std::string> freed;
 
-    static std::string key(const std::string& path) {
+    // Folders already resolved in this drop: a drop's files mostly share one.
+    std::map<std::string, std::string> resolvedFolders;
+
+    std::string key(const std::string& path) {
         const std::size_t slash = path.rfind('/');
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        char resolved[PATH_MAX];
-        if (realpath(folderOf(path).c_str(), resolved) == nullptr) return path;
-        return std::string(resolved) + "/" + name;
+        const std::string folder = folderOf(path);
+        auto found = resolvedFolders.find(folder);
+        if (found == resolvedFolders.end()) {
+            char resolved[PATH_MAX];
+            if (realpath(folder.c_str(), resolved) == nullptr) return path;
+            found = resolvedFolders.emplace(folder, resolved).first;
+        }
+        return found->second + "/" + name;
     }
 
-    bool exists(const char* path) const {
+    bool exists(const char* path) {
         const std::string k = key(path);
         if (taken.count(k) != 0) return true;
         if (freed.count(k) != 0) return false;
@@ -162,12 +171,14 @@ int linkThenUnlink(const char* source, const char* target) {
 void beginDryRun() {
     dryRun.taken.clear();
     dryRun.freed.clear();
+    dryRun.resolvedFolders.clear();
     dryRun.active = true;
 }
 
 void endDryRun() {
     dryRun.taken.clear();
     dryRun.freed.clear();
+    dryRun.resolvedFolders.clear();
     dryRun.active = false;
 }
 

@@ -55,15 +55,10 @@ int usageError(const std::string& message) {
 // The full path a shell drop would deliver: joined to the current folder,
 // without "." components, doubled or trailing slashes. Symlinks and ".."
 // are left as they are.
-std::string droppedPath(const std::string& argument) {
+std::string droppedPath(const std::string& argument, const std::string& currentFolder) {
     std::string joined = argument;
-    if (argument.empty() || argument[0] != '/') {
-        std::vector<char> cwd(4096);
-        const char* folder = nullptr;
-        while ((folder = getcwd(cwd.data(), cwd.size())) == nullptr && errno == ERANGE) {
-            cwd.resize(cwd.size() * 2);
-        }
-        if (folder != nullptr && folder[0] == '/') joined = std::string(folder) + "/" + argument;
+    if ((argument.empty() || argument[0] != '/') && !currentFolder.empty()) {
+        joined = currentFolder + "/" + argument;
     }
     std::string path;
     std::size_t at = 0;
@@ -81,11 +76,22 @@ std::string droppedPath(const std::string& argument) {
     return path;
 }
 
+// The current folder, or empty when it cannot be told.
+std::string currentFolder() {
+    std::vector<char> cwd(4096);
+    const char* folder = nullptr;
+    while ((folder = getcwd(cwd.data(), cwd.size())) == nullptr && errno == ERANGE) {
+        cwd.resize(cwd.size() * 2);
+    }
+    return folder != nullptr && folder[0] == '/' ? std::string(folder) : std::string();
+}
+
 int renameFiles(const std::string& nameTemplate, bool dryRun, const std::vector<std::string>& files) {
     standin::Dialog dialog;
     standin::Drop drop;
     SetDlgItemTextA(&dialog, IDC_FORMAT, nameTemplate.c_str());
-    for (const std::string& file : files) drop.paths.push_back(droppedPath(file));
+    const std::string folder = currentFolder();
+    for (const std::string& file : files) drop.paths.push_back(droppedPath(file, folder));
 
     if (dryRun) standin::beginDryRun();
     renameDroppedFiles(&dialog, &drop);
