@@ -76,6 +76,11 @@ std::FILE* openRegularFile(const char* path, long& length) {
         ::close(fd);
         return nullptr;
     }
+    // A stream made from a descriptor does not know where it stands, so
+    // every seek would go to the system and drop the buffer. Seeking once
+    // now tells it; the seek back to the start after the first bytes are
+    // read, and the header read after it, are then served from the buffer.
+    std::fseek(file, 0, SEEK_SET);
     length = static_cast<long>(info.st_size);
     return file;
 #endif
