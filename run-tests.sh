@@ -19,9 +19,10 @@ export BRINDLEMARK_REQUIRE_WINDOWS=$require
 have() { command -v "$1" >/dev/null 2>&1; }
 fuzzer_runtime=$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null | head -n 1)
 missing=""
-for tool in cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine64 xvfb-run; do
+for tool in cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine xvfb-run; do
     have "$tool" || missing="$missing $tool"
 done
+[ -x /usr/lib/wine/wine64 ] || missing="$missing wine64"
 [ -n "$fuzzer_runtime" ] || missing="$missing libclang-rt"
 if [ -n "$missing" ]; then
     if [ "$(id -u)" = 0 ] && have apt-get; then
