@@ -11,6 +11,9 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <utility>
+
+#include "platform/dropped_path.h"
 
 namespace {
 
@@ -93,6 +96,8 @@ struct DryRun {
 
 DryRun dryRun;
 
+std::function<bool(const char*, const char*)> moveObserver;
+
 }  // namespace
 
 LRESULT SendDlgItemMessageA(HWND dialog, int item, UINT message, WPARAM, LPARAM lParam) {
@@ -104,6 +109,10 @@ LRESULT SendDlgItemMessageA(HWND dialog, int item, UINT message, WPARAM, LPARAM 
             return 0;
         case LB_ADDSTRING:
             if (lParam == 0) return LB_ERR;
+            if (dialog->onLineAdded) {
+                dialog->onLineAdded(item, reinterpret_cast<const char*>(lParam));
+                return 0;
+            }
             lines.emplace_back(reinterpret_cast<const char*>(lParam));
             return static_cast<LRESULT>(lines.size() - 1);
         default:
@@ -130,6 +139,7 @@ UINT DragQueryFileA(HDROP drop, UINT index, LPSTR path, UINT size) {
     if (drop == nullptr) return 0;
     if (index == kDragQueryCount) return static_cast<UINT>(drop->paths.size());
     if (index >= drop->paths.size()) return 0;
+    drop->current = index;
     const std::string& dropped = drop->paths[index];
     if (path == nullptr) return static_cast<UINT>(dropped.size());
     return storeBounded(dropped, path, size);
@@ -146,12 +156,25 @@ BOOL MoveFileA(LPCSTR source, LPCSTR target) {
         errno = ENOENT;
         return FALSE;
     }
+    if (moveObserver && !moveObserver(source, target)) return FALSE;
     if (standin::renameNoReplace(source, target) == 0) return TRUE;
     if (errno != EINVAL && errno != ENOSYS) return FALSE;
     return standin::linkThenUnlink(source, target) == 0 ? TRUE : FALSE;
 }
 
+bool droppedPathAltered(HDROP drop, UINT index, const char*) {
+    if (drop == nullptr) return false;
+    for (const std::size_t altered : drop->altered) {
+        if (altered == index) return true;
+    }
+    return false;
+}
+
 namespace standin {
+
+void setMoveObserver(std::function<bool(const char*, const char*)> observer) {
+    moveObserver = std::move(observer);
+}
 
 int renameNoReplace(const char* source, const char* target) {
     return renameat2(AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE);

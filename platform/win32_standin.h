@@ -10,6 +10,7 @@
 //  - MoveFileA never replaces an existing file.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -57,7 +58,8 @@ BOOL SetDlgItemTextA(HWND dialog, int item, LPCSTR text);
 // index 0xFFFFFFFF: returns the number of dropped paths. Otherwise stores at
 // most size - 1 characters of that path and a NUL and returns the number
 // stored; with no storage, returns the path's full length. An index beyond
-// the drop returns 0 and stores nothing.
+// the drop returns 0 and stores nothing. Each query of a path remembers its
+// index as the drop's current file.
 UINT DragQueryFileA(HDROP drop, UINT index, LPSTR path, UINT size);
 
 // Gives the entry at source the name target. Never replaces an existing
@@ -74,12 +76,27 @@ class Dialog {
 public:
     std::map<int, std::string> itemText;                 // edit boxes, by item id
     std::map<int, std::vector<std::string>> listLines;   // list boxes, by item id
+    // When set, each line added to a list is handed here as it comes (list
+    // item id, line) instead of being kept in listLines: a front end shows
+    // lines as they happen, and a batch of any size keeps no lines.
+    std::function<void(int, const char*)> onLineAdded;
 };
 
 class Drop {
 public:
     std::vector<std::string> paths;  // in drop order
+    // Indexes of paths that are not exactly the name that was given (a name
+    // no 8-bit path can carry as it stands): such a file is never opened.
+    std::vector<std::size_t> altered;
+    // The index of the path queried last: the file the batch is taking.
+    std::size_t current = 0;
 };
+
+// Called before each real move with the source and the target, once it is
+// known that the two differ; a move whose observer returns false is not
+// made (MoveFileA fails, with the errno the observer left). A front end
+// records its moves here. Empty: every move goes ahead.
+void setMoveObserver(std::function<bool(const char* source, const char* target)> observer);
 
 // The two ways MoveFileA can rename without replacing. Both return 0 on
 // success and -1 with errno set on failure.

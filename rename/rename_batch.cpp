@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/dropped_path.h"
+#include "rename/device_name.h"
 #include "rename/name_template.h"
 #include "spctag/id666_tag.h"
 #include "ui/resource.h"
@@ -47,9 +49,11 @@ void renameDroppedFiles(HWND dialog, HDROP drop) {
         char droppedPath[DROPPED_PATH_SIZE] = "";
         DragQueryFileA(drop, index, droppedPath, DROPPED_PATH_SIZE);
         droppedPath[DROPPED_PATH_SIZE - 1] = '\0';
-        // A longer path arrives cut, and the cut path may name another file
-        // of the folder: such a file is never opened, let alone renamed.
-        const bool pathCut = DragQueryFileA(drop, index, nullptr, 0) >= DROPPED_PATH_SIZE;
+        // A longer path arrives cut, and a name outside the code page
+        // arrives altered; either may name another file of the folder: such
+        // a file is never opened, let alone renamed.
+        const bool pathCut = DragQueryFileA(drop, index, nullptr, 0) >= DROPPED_PATH_SIZE ||
+                             droppedPathAltered(drop, index, droppedPath);
 
         char newPath[NEW_PATH_SIZE];
         copyToEnd(newPath, droppedPath);
@@ -80,7 +84,9 @@ void renameDroppedFiles(HWND dialog, HDROP drop) {
                 copyToEnd(lineEnd, " path and filename is more than 255 characters");
             } else {
                 cleanFileName(newName);
-                lineEnd = copyToEnd(lineEnd, MoveFileA(droppedPath, newPath) ? " -> " : " != ");
+                // A device name is refused as the file system refuses a taken one.
+                const bool moved = !isDeviceName(newName) && MoveFileA(droppedPath, newPath);
+                lineEnd = copyToEnd(lineEnd, moved ? " -> " : " != ");
                 copyToEnd(lineEnd, afterLast(newPath, PATH_SEPARATOR));
             }
         }

@@ -1,0 +1,33 @@
+#include "rename/device_name.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool stemIs(const char* stem, std::size_t length, const char* device) {
+    if (std::strlen(device) != length) return false;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (upper(stem[i]) != device[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool isDeviceName(const char* fileName) {
+    const char* dot = std::strchr(fileName, '.');
+    std::size_t length = dot == nullptr ? std::strlen(fileName) : static_cast<std::size_t>(dot - fileName);
+    while (length > 0 && (fileName[length - 1] == ' ' || fileName[length - 1] == '.')) --length;
+
+    static const char* const kNamed[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : kNamed) {
+        if (stemIs(fileName, length, device)) return true;
+    }
+    if (length == 4 && fileName[3] >= '1' && fileName[3] <= '9') {
+        return stemIs(fileName, 3, "COM") || stemIs(fileName, 3, "LPT");
+    }
+    return false;
+}
