@@ -1,0 +1,154 @@
+#include "tests/e2e/console_support.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace e2e {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every brindlemark a test starts keeps its journals in one temporary
+// folder of the test program, never in the user's own state folder.
+class StateFolder : public ::testing::Environment {
+public:
+    void SetUp() override {
+        char folderTemplate[] = "/tmp/bm_state_XXXXXX";
+        if (mkdtemp(folderTemplate) == nullptr) std::abort();
+        folder_ = folderTemplate;
+        setenv("XDG_STATE_HOME", folder_.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+private:
+    std::string folder_;
+};
+
+const auto* const stateFolder = ::testing::AddGlobalTestEnvironment(new StateFolder);
+
+}  // namespace
+
+Outcome run(const std::string& folder, const std::vector<std::string>& args, bool asNobody) {
+    int outPipe[2], errPipe[2];
+    Outcome result;
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+        ADD_FAILURE() << "pipe";
+        return result;
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outPipe[1], 1);
+        dup2(errPipe[1], 2);
+        close(outPipe[0]);
+        close(errPipe[0]);
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        if (asNobody && geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(126);
+        }
+        std::vector<char*> argv{const_cast<char*>(BRINDLEMARK_EXE)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(BRINDLEMARK_EXE, argv.data());
+        _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int openPipes = 2;
+    while (openPipes > 0) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || poll(fds, 2, static_cast<int>(left.count())) <= 0) {
+            kill(pid, SIGKILL);
+            ADD_FAILURE() << "brindlemark did not end";
+            break;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, static_cast<std::size_t>(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --openPipes;
+            }
+        }
+    }
+    for (const pollfd& p : fds) {
+        if (p.fd >= 0) close(p.fd);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return result;
+}
+
+Bytes spc(const std::string& song, std::uint16_t track, const std::string& game) {
+    spcbuild::TextTag tag;
+    tag.song = song;
+    tag.game = game;
+    Bytes bytes = spcbuild::spcWithTextTag(tag);
+    std::vector<spcbuild::Chunk> chunks;
+    if (song.size() > 32) chunks.push_back(spcbuild::textChunk(0x01, song));
+    if (track != 0) chunks.push_back(spcbuild::valueChunk(0x12, static_cast<std::uint16_t>(track << 8)));
+    if (!chunks.empty()) spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock(chunks));
+    return bytes;
+}
+
+void Folder::SetUp() {
+    char folderTemplate[] = "/tmp/bm_e2e_XXXXXX";
+    ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+    dir = folderTemplate;
+}
+
+void Folder::TearDown() {
+    // Sub-folders a test locked are opened again first, so all can go.
+    std::error_code ignored;
+    for (auto it = fs::recursive_directory_iterator(dir, fs::directory_options::skip_permission_denied, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored)) chmod(it->path().c_str(), 0755);
+    }
+    chmod(dir.c_str(), 0755);
+    fs::remove_all(dir, ignored);
+}
+
+void Folder::put(const std::string& name, const Bytes& bytes) {
+    ASSERT_TRUE(spcbuild::writeFile(dir + "/" + name, bytes));
+}
+
+Bytes Folder::read(const std::string& name) {
+    std::ifstream in(dir + "/" + name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::set<std::string> Folder::names() {
+    std::set<std::string> out;
+    for (const auto& entry : fs::directory_iterator(dir)) out.insert(entry.path().filename().string());
+    return out;
+}
+
+std::vector<std::pair<std::string, Bytes>> Folder::snapshot() {
+    std::vector<std::pair<std::string, Bytes>> out;
+    for (const std::string& name : names()) out.emplace_back(name, read(name));
+    return out;
+}
+
+}  // namespace e2e

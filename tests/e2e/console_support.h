@@ -1,0 +1,56 @@
+#ifndef BRINDLEMARK_TESTS_E2E_CONSOLE_SUPPORT_H
+#define BRINDLEMARK_TESTS_E2E_CONSOLE_SUPPORT_H
+
+// Runs the built brindlemark on real files in a temporary folder of its own.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/spc_builder.h"
+
+namespace e2e {
+
+using spcbuild::Bytes;
+
+struct Outcome {
+    int exitCode = -1;  // -1 when it did not exit by itself
+    int signal = 0;     // the signal that ended it, if one did
+    std::string out, err;
+};
+
+// Runs brindlemark in folder with the arguments; fails the test if it has
+// not ended within 20 seconds. asNobody: when run by root, the program runs
+// as the unprivileged user, so that a file without read permission stays
+// unreadable to it. Journals go to the folder named by XDG_STATE_HOME, which
+// every test program sets to a temporary folder of its own (see Folder).
+Outcome run(const std::string& folder, const std::vector<std::string>& args, bool asNobody = false);
+
+// An SPC file with a text base tag; the extended tag carries the track and
+// any song title too long for the base tag.
+Bytes spc(const std::string& song, std::uint16_t track = 0, const std::string& game = "Game");
+
+// A temporary folder for one test, without "-" in its name (the track
+// fallback would read it), removed afterwards with all it holds.
+class Folder : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    void put(const std::string& name, const Bytes& bytes);
+    void put(const std::string& name, const std::string& text) { put(name, Bytes(text.begin(), text.end())); }
+    Bytes read(const std::string& name);
+    std::set<std::string> names();
+    // Every entry's name and bytes.
+    std::vector<std::pair<std::string, Bytes>> snapshot();
+
+    std::string dir;
+};
+
+}  // namespace e2e
+
+#endif
