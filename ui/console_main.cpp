@@ -1,18 +1,23 @@
 // brindlemark for the shell: renames SPC files after their tags with the same
-// batch, the same log lines and the same outcome as the dialog, or shows
-// their tags.
+// batch, the same log lines and the same outcome as the dialog, shows their
+// tags, or undoes a run. This file only reads the options; the drop, the
+// output, the journal and the undo each have their own file pair in
+// ui/console/.
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/win32_api.h"
 #include "rename/rename_batch.h"
 #include "spctag/id666_tag.h"
+#include "ui/console/batch_output.h"
+#include "ui/console/drop_builder.h"
+#include "ui/console/journal.h"
+#include "ui/console/progress.h"
+#include "ui/console/run_ending.h"
+#include "ui/console/undo.h"
 #include "ui/resource.h"
 #include "ui/tag_json.h"
 
@@ -23,8 +28,10 @@ constexpr char VERSION_TEXT[] = "Brindlemark 2.0";
 constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] =
-    "Usage: brindlemark [--format TEMPLATE] [--dry-run] FILE...\n"
-    "       brindlemark --show FILE...\n"
+    "Usage: brindlemark [--format TEMPLATE] [--dry-run] [-r] [--json]\n"
+    "                   [--journal FILE | --no-journal] FILE...\n"
+    "       brindlemark --show [-r] FILE...\n"
+    "       brindlemark --undo [--dry-run] [JOURNAL]\n"
     "       brindlemark --help | --version\n";
 
 constexpr char HELP[] =
@@ -35,7 +42,14 @@ constexpr char HELP[] =
     "  --format TEMPLATE  rename template (default \"%N - %S\"); only its first\n"
     "                     30 characters count; \".spc\" is appended\n"
     "  --dry-run          print the lines a real run would print, rename nothing\n"
+    "  -r, --recursive    a FILE that is a folder stands for the files below it\n"
+    "                     whose names end in \".spc\" (symbolic links are skipped)\n"
+    "  --json             print each outcome as one JSON object per line\n"
     "  --show             print each FILE's tag as one JSON object per line\n"
+    "  --journal FILE     write the run's journal to FILE\n"
+    "  --no-journal       write no journal\n"
+    "  --undo [JOURNAL]   move the files of the newest run not yet undone (or of\n"
+    "                     JOURNAL) back to their old names\n"
     "  --help             show this help\n"
     "  --version          print the version\n"
     "\n"
@@ -45,113 +59,168 @@ constexpr char HELP[] =
     "  %% - a percent sign\n"
     "When the tag has no disc or track number, they come from the characters\n"
     "next to the last \"-\" of the path: \"castle1-07.spc\" is disc 1, track 07.\n"
-    "Characters that cannot be part of a file name become \"_\".\n";
+    "Characters that cannot be part of a file name become \"_\".\n"
+    "\n"
+    "Every run that renames keeps a journal of its moves in\n"
+    "$XDG_STATE_HOME/brindlemark/journal (~/.local/state/brindlemark/journal),\n"
+    "written before each move, so that --undo works even after a crash.\n"
+    "\n"
+    "Exit status: 0 when every file was renamed or already bore its new name\n"
+    "(--undo: every move was undone or needed nothing; --show: every FILE was\n"
+    "recognised); 1 when any file kept its name for another reason, a folder or\n"
+    "the journal could not be read or written, or output failed; 2 for a usage\n"
+    "error.\n";
+
+struct Options {
+    std::string nameTemplate = DEFAULT_TEMPLATE;
+    bool templateGiven = false;
+    bool dryRun = false;
+    bool recursive = false;
+    bool json = false;
+    bool show = false;
+    bool undo = false;
+    bool noJournal = false;
+    std::string journal;  // --journal FILE
+    std::vector<std::string> files;
+};
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "brindlemark: %s\n%s", message.c_str(), USAGE);
     return EXIT_USAGE;
 }
 
-// The full path a shell drop would deliver: joined to the current folder,
-// without "." components, doubled or trailing slashes. Symlinks and ".."
-// are left as they are.
-std::string droppedPath(const std::string& argument, const std::string& currentFolder) {
-    std::string joined = argument;
-    if ((argument.empty() || argument[0] != '/') && !currentFolder.empty()) {
-        joined = currentFolder + "/" + argument;
-    }
-    std::string path;
-    std::size_t at = 0;
-    while (at < joined.size()) {
-        std::size_t end = joined.find('/', at);
-        if (end == std::string::npos) end = joined.size();
-        const std::string part = joined.substr(at, end - at);
-        if (!part.empty() && part != ".") {
-            if (!path.empty() || joined[0] == '/') path += '/';
-            path += part;
-        }
-        at = end + 1;
-    }
-    if (path.empty()) path = joined[0] == '/' ? "/" : ".";
-    return path;
-}
-
-// The current folder, or empty when it cannot be told.
-std::string currentFolder() {
-    std::vector<char> cwd(4096);
-    const char* folder = nullptr;
-    while ((folder = getcwd(cwd.data(), cwd.size())) == nullptr && errno == ERANGE) {
-        cwd.resize(cwd.size() * 2);
-    }
-    return folder != nullptr && folder[0] == '/' ? std::string(folder) : std::string();
-}
-
-int renameFiles(const std::string& nameTemplate, bool dryRun, const std::vector<std::string>& files) {
+int renameFiles(const Options& options) {
     standin::Dialog dialog;
     standin::Drop drop;
-    SetDlgItemTextA(&dialog, IDC_FORMAT, nameTemplate.c_str());
-    const std::string folder = currentFolder();
-    for (const std::string& file : files) drop.paths.push_back(droppedPath(file, folder));
+    SetDlgItemTextA(&dialog, IDC_FORMAT, options.nameTemplate.c_str());
+    const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
 
-    if (dryRun) standin::beginDryRun();
-    renameDroppedFiles(&dialog, &drop);
-    if (dryRun) standin::endDryRun();
-
-    for (const std::string& line : dialog.listLines[IDC_LOG]) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
+    JournalWriter journal;
+    if (!options.dryRun && !options.noJournal) {
+        std::string error;
+        const bool created = options.journal.empty() ? journal.createIn(journalFolder(), error)
+                                                      : journal.create(options.journal, error);
+        if (!created) {
+            std::fprintf(stderr, "brindlemark: %s; nothing was renamed\n", error.c_str());
+            return EXIT_FAILURE;
+        }
     }
-    return 0;
+    Progress progress(drop.paths.size());
+    BatchOutput output(drop, options.json, progress);
+    atRunEnd([&journal] { journal.finish(); });
+    atRunEnd([&progress] { progress.erase(); });
+
+    // Each move is recorded before it is made; a stop signal ends the run
+    // between two files, never between a record and its move.
+    standin::setMoveObserver([&journal, &options](const char* source, const char* target) {
+        endRunIfSignalled();
+        return options.noJournal || journal.recordMove(source, target);
+    });
+    dialog.onLineAdded = [&output](int item, const char* line) {
+        if (item == IDC_LOG) output.add(line);
+        endRunIfSignalled();
+    };
+
+    if (options.dryRun) standin::beginDryRun();
+    renameDroppedFiles(&dialog, &drop);
+    if (options.dryRun) standin::endDryRun();
+    standin::setMoveObserver(nullptr);
+
+    const bool everyFileRenamed = output.allRenamed() && foldersRead && !journal.failed();
+    return finishRun() && everyFileRenamed ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
-int showTags(const std::vector<std::string>& files) {
-    for (const std::string& file : files) {
+int showTags(const Options& options) {
+    standin::Drop drop;
+    bool allRecognised = buildDrop(options.files, options.recursive, true, drop);
+    for (const std::string& file : drop.paths) {
         ID666Tag tag;
         const FileKind kind = tag.load(file.c_str(), 0);
-        std::puts(tagJson(file.c_str(), kind, tag).c_str());
+        if (kind <= KIND_OPEN_FAILED) allRecognised = false;
+        const std::string line = tagJson(file.c_str(), kind, tag) + "\n";
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
+        endRunIfSignalled();
     }
-    return 0;
+    return finishRun() && allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+int undoRun(const Options& options) {
+    std::string journal = options.files.empty() ? std::string() : options.files.front();
+    if (journal.empty()) {
+        const std::string folder = journalFolder();
+        journal = newestJournalToUndo(folder);
+        if (journal.empty()) {
+            std::fprintf(stderr, "brindlemark: no run to undo in %s\n", folder.c_str());
+            return EXIT_FAILURE;
+        }
+    }
+    const int status = undoJournal(journal, options.dryRun);
+    return finishRun() ? status : EXIT_FAILURE;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string nameTemplate = DEFAULT_TEMPLATE;
-    bool templateGiven = false;
-    bool dryRun = false;
-    bool show = false;
-    std::vector<std::string> files;
-
+    Options options;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            files.push_back(argument);
+            options.files.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help") {
             std::printf("%s%s", USAGE, HELP);
-            return 0;
+            return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
         } else if (argument == "--version") {
             std::puts(VERSION_TEXT);
-            return 0;
+            return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
         } else if (argument == "--dry-run") {
-            dryRun = true;
+            options.dryRun = true;
+        } else if (argument == "-r" || argument == "--recursive") {
+            options.recursive = true;
+        } else if (argument == "--json") {
+            options.json = true;
         } else if (argument == "--show") {
-            show = true;
-        } else if (argument == "--format") {
-            if (i + 1 >= argc) return usageError("--format needs a TEMPLATE");
-            nameTemplate = argv[++i];
-            templateGiven = true;
+            options.show = true;
+        } else if (argument == "--undo") {
+            options.undo = true;
+        } else if (argument == "--no-journal") {
+            options.noJournal = true;
+        } else if (argument == "--format" || argument == "--journal") {
+            if (i + 1 >= argc) return usageError(argument + " needs a value");
+            (argument == "--format" ? options.nameTemplate : options.journal) = argv[++i];
+            options.templateGiven = options.templateGiven || argument == "--format";
+            if (argument == "--journal" && options.journal.empty()) return usageError("--journal needs a FILE");
         } else if (argument.compare(0, 9, "--format=") == 0) {
-            nameTemplate = argument.substr(9);
-            templateGiven = true;
+            options.nameTemplate = argument.substr(9);
+            options.templateGiven = true;
+        } else if (argument.compare(0, 10, "--journal=") == 0 && argument.size() > 10) {
+            options.journal = argument.substr(10);
         } else {
             return usageError("unknown option " + argument);
         }
     }
-    if (files.empty()) return usageError("no FILE given");
-    if (show && (dryRun || templateGiven)) return usageError("--show takes no other option");
+    const bool journalGiven = !options.journal.empty() || options.noJournal;
+    if (options.undo) {
+        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven) {
+            return usageError("--undo takes only --dry-run and one JOURNAL");
+        }
+        if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
+    } else if (options.files.empty()) {
+        return usageError("no FILE given");
+    }
+    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven)) {
+        return usageError("--show takes no other option but --recursive");
+    }
+    if (!options.journal.empty() && options.noJournal) return usageError("--journal and --no-journal exclude each other");
+    if (options.dryRun && !options.undo && !options.journal.empty()) return usageError("a dry run writes no journal");
 
-    return show ? showTags(files) : renameFiles(nameTemplate, dryRun, files);
+    if (standardOutputClosed()) {
+        std::fputs("brindlemark: standard output is closed; nothing was done\n", stderr);
+        return EXIT_FAILURE;
+    }
+    deferStopSignals();
+    if (options.undo) return undoRun(options);
+    return options.show ? showTags(options) : renameFiles(options);
 }

@@ -1,0 +1,47 @@
+#include "ui/console/batch_output.h"
+
+#include <cerrno>
+#include <cstdio>
+
+#include "ui/console/progress.h"
+#include "ui/console/run_ending.h"
+#include "ui/tag_json.h"
+
+namespace {
+
+void appendJson(std::string& out, const std::string& text) { appendJsonString(out, text.data(), text.size()); }
+
+}  // namespace
+
+std::string outcomeJson(const std::string& droppedPath, const std::string& line, const LineOutcome& outcome) {
+    std::string json = "{\"path\": ";
+    appendJson(json, droppedPath);
+    json += ", \"newPath\": ";
+    if (outcome.outcome == BatchOutcome::Renamed || outcome.outcome == BatchOutcome::MoveFailed) {
+        const std::size_t slash = droppedPath.rfind('/');
+        appendJson(json, droppedPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + outcome.newName);
+    } else {
+        json += "null";
+    }
+    json += ", \"outcome\": \"";
+    json += outcomeWord(outcome.outcome);
+    json += "\", \"line\": ";
+    appendJson(json, line);
+    json += '}';
+    return json;
+}
+
+void BatchOutput::add(const char* line) {
+    static const std::string noPath;
+    text_ = line;
+    const std::string& dropped = drop_.current < drop_.paths.size() ? drop_.paths[drop_.current] : noPath;
+    const LineOutcome outcome = readBatchLine(text_, dropped);
+    if (outcome.outcome != BatchOutcome::Renamed) allRenamed_ = false;
+    if (json_) text_ = outcomeJson(dropped, text_, outcome);
+    text_ += '\n';
+    errno = 0;
+    if (std::fwrite(text_.data(), 1, text_.size(), stdout) != text_.size() || std::ferror(stdout) != 0) {
+        endRunOnOutputFailure();
+    }
+    progress_.advance();
+}

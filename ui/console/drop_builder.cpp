@@ -1,0 +1,77 @@
+#include "ui/console/drop_builder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "ui/console/folder_walk.h"
+
+namespace {
+
+// The current folder, or empty when it cannot be told.
+std::string currentFolder() {
+    std::vector<char> cwd(4096);
+    const char* folder = nullptr;
+    while ((folder = getcwd(cwd.data(), cwd.size())) == nullptr && errno == ERANGE) {
+        cwd.resize(cwd.size() * 2);
+    }
+    return folder != nullptr && folder[0] == '/' ? std::string(folder) : std::string();
+}
+
+bool isFolder(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+std::string droppedPath(const std::string& argument, const std::string& currentFolder) {
+    std::string joined = argument;
+    if ((argument.empty() || argument[0] != '/') && !currentFolder.empty()) {
+        joined = currentFolder + "/" + argument;
+    }
+    std::string path;
+    std::size_t at = 0;
+    while (at < joined.size()) {
+        std::size_t end = joined.find('/', at);
+        if (end == std::string::npos) end = joined.size();
+        if (end > at && !(end - at == 1 && joined[at] == '.')) {
+            if (!path.empty() || joined[0] == '/') path += '/';
+            path.append(joined, at, end - at);
+        }
+        at = end + 1;
+    }
+    if (path.empty()) path = !joined.empty() && joined[0] == '/' ? "/" : ".";
+    return path;
+}
+
+bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiven, standin::Drop& drop) {
+    const std::string folder = asGiven ? std::string() : currentFolder();
+    bool allRead = true;
+    bool hinted = false;
+    for (const std::string& file : files) {
+        const std::string path = asGiven ? file : droppedPath(file, folder);
+        const bool folderGiven = isFolder(file);
+        if (folderGiven && recursive) {
+            walkFolder(
+                path, [&drop](const std::string& found) { drop.paths.push_back(found); },
+                [&allRead](const std::string& unreadable, int cause) {
+                    std::fprintf(stderr, "brindlemark: cannot read folder %s: %s\n", unreadable.c_str(),
+                                 std::strerror(cause));
+                    allRead = false;
+                });
+            continue;
+        }
+        if (folderGiven && !hinted) {
+            std::fprintf(stderr, "brindlemark: %s is a folder; -r (--recursive) renames the SPC files inside it\n",
+                         file.c_str());
+            hinted = true;
+        }
+        if (!folderGiven && !file.empty() && file.back() == '/') drop.altered.push_back(drop.paths.size());
+        drop.paths.push_back(path);
+    }
+    return allRead;
+}

@@ -1,0 +1,34 @@
+#ifndef BRINDLEMARK_UI_CONSOLE_PROGRESS_H
+#define BRINDLEMARK_UI_CONSOLE_PROGRESS_H
+
+#include <chrono>
+#include <cstddef>
+
+// One line on standard error, "N of M files", redrawn in place at most ten
+// times a second and erased at the end. Shown only when standard error is a
+// terminal and standard output is not (the lines go to a file or a pipe):
+// otherwise the lines themselves show the progress, and standard error
+// stays silent.
+class Progress {
+public:
+    explicit Progress(std::size_t total);
+    ~Progress() { erase(); }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    // One more file done.
+    void advance();
+    // Takes the line away; nothing more is drawn.
+    void erase();
+
+private:
+    void draw();
+
+    bool shown_;
+    bool drawn_ = false;
+    std::size_t done_ = 0;
+    std::size_t total_;
+    std::chrono::steady_clock::time_point nextDraw_;
+};
+
+#endif

@@ -1,0 +1,79 @@
+#include "ui/console/run_ending.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+namespace {
+
+volatile sig_atomic_t stopSignal = 0;
+
+std::vector<std::function<void()>>& finishers() {
+    static std::vector<std::function<void()>> registered;
+    return registered;
+}
+
+void noteStopSignal(int signal) { stopSignal = signal; }
+
+bool outputFailed = false;
+
+void sayOutputFailed(int cause) {
+    if (outputFailed) return;
+    outputFailed = true;
+    std::fprintf(stderr, "brindlemark: cannot write standard output: %s\n", std::strerror(cause));
+}
+
+}  // namespace
+
+void atRunEnd(std::function<void()> finisher) { finishers().push_back(std::move(finisher)); }
+
+bool finishRun() {
+    std::vector<std::function<void()>> pending;
+    pending.swap(finishers());
+    for (const auto& finisher : pending) finisher();
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        sayOutputFailed(errno != 0 ? errno : EIO);
+        return false;
+    }
+    return !outputFailed;
+}
+
+void endRun(int exitStatus) {
+    const bool written = finishRun();
+    std::exit(written ? exitStatus : EXIT_FAILURE);
+}
+
+void deferStopSignals() {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_handler = noteStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+void endRunIfSignalled() {
+    if (stopSignal == 0) return;
+    const int signal = stopSignal;
+    finishRun();
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    std::_Exit(128 + signal);
+}
+
+void endRunOnOutputFailure() {
+    sayOutputFailed(errno != 0 ? errno : EIO);
+    std::clearerr(stdout);
+    finishRun();
+    std::_Exit(EXIT_FAILURE);
+}
+
+bool standardOutputClosed() { return fcntl(STDOUT_FILENO, F_GETFL) < 0 && errno == EBADF; }

@@ -1,0 +1,38 @@
+#ifndef BRINDLEMARK_UI_CONSOLE_RUN_ENDING_H
+#define BRINDLEMARK_UI_CONSOLE_RUN_ENDING_H
+
+#include <functional>
+
+// How a run ends, however it ends: at its close, when standard output fails,
+// or when a signal asks it to stop. Whatever must outlive the run (the
+// journal on disk, the lines already printed, an erased progress line) is
+// registered once and done once.
+
+// Registers what must be done at the end of the run, in the order given.
+void atRunEnd(std::function<void()> finisher);
+
+// Does the registered work (once) and flushes standard output. False when
+// standard output could not be written or flushed (it is said on standard
+// error).
+bool finishRun();
+
+// Ends the process now with the exit status, after finishRun().
+[[noreturn]] void endRun(int exitStatus);
+
+// From now on SIGINT, SIGTERM and SIGHUP do not stop the run at once: they
+// are noted, and endRunIfSignalled() stops it between two files, so that
+// every file is either renamed with its line printed or untouched.
+void deferStopSignals();
+
+// When a stop signal came: finishRun(), then the process ends by that
+// signal, as it would have without the deferral.
+void endRunIfSignalled();
+
+// Says on standard error that standard output failed, and ends the run with
+// status 1. The renames already made stay made.
+[[noreturn]] void endRunOnOutputFailure();
+
+// True when standard output was closed before the run began.
+bool standardOutputClosed();
+
+#endif
