@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +30,11 @@ public:
         if (mkdtemp(folderTemplate) == nullptr) std::abort();
         folder_ = folderTemplate;
         setenv("XDG_STATE_HOME", folder_.c_str(), 1);
+        const std::string nobody = folder_ + "/nobody";
+        if (mkdir(nobody.c_str(), 0700) != 0 || (geteuid() == 0 && chown(nobody.c_str(), 65534, 65534) != 0)) {
+            std::abort();
+        }
+        chmod(folder_.c_str(), 0711);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -41,6 +47,13 @@ const auto* const stateFolder = ::testing::AddGlobalTestEnvironment(new StateFol
 }  // namespace
 
 Outcome run(const std::string& folder, const std::vector<std::string>& args, bool asNobody) {
+    RunSetup setup;
+    setup.asNobody = asNobody;
+    return run(folder, args, setup);
+}
+
+Outcome run(const std::string& folder, const std::vector<std::string>& args, const RunSetup& setup) {
+    const bool asNobody = setup.asNobody;
     int outPipe[2], errPipe[2];
     Outcome result;
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
@@ -54,9 +67,12 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, boo
         close(outPipe[0]);
         close(errPipe[0]);
         if (chdir(folder.c_str()) != 0) _exit(126);
-        if (asNobody && geteuid() == 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(126);
+        for (const auto& variable : setup.environment) setenv(variable.first.c_str(), variable.second.c_str(), 1);
+        if (setup.inChild) setup.inChild();
+        if (asNobody && geteuid() == 0) {
+            const std::string state = std::string(std::getenv("XDG_STATE_HOME")) + "/nobody";
+            setenv("XDG_STATE_HOME", state.c_str(), 1);
+            if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) _exit(126);
         }
         std::vector<char*> argv{const_cast<char*>(BRINDLEMARK_EXE)};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -66,14 +82,24 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, boo
     }
     close(outPipe[1]);
     close(errPipe[1]);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + std::chrono::seconds(20);
+    bool stopSent = setup.stopAfterMs < 0 && !setup.stopOnOutput;
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.out, &result.err};
     int openPipes = 2;
     while (openPipes > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0 || poll(fds, 2, static_cast<int>(left.count())) <= 0) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!stopSent && setup.stopAfterMs >= 0 && now >= started + std::chrono::milliseconds(setup.stopAfterMs)) {
+            kill(pid, setup.stopSignal);
+            stopSent = true;
+        }
+        auto wake = deadline;
+        if (!stopSent && setup.stopAfterMs >= 0) wake = std::min(wake, started + std::chrono::milliseconds(setup.stopAfterMs));
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now);
+        const int ready = left.count() > 0 ? poll(fds, 2, static_cast<int>(left.count())) : 0;
+        if (ready == 0 && !stopSent && setup.stopAfterMs >= 0) continue;
+        if (ready <= 0) {
             kill(pid, SIGKILL);
             ADD_FAILURE() << "brindlemark did not end";
             break;
@@ -84,6 +110,10 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, boo
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(n));
+                if (i == 0 && setup.stopOnOutput && !stopSent) {
+                    kill(pid, setup.stopSignal);
+                    stopSent = true;
+                }
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,8 +29,20 @@ struct Outcome {
 // not ended within 20 seconds. asNobody: when run by root, the program runs
 // as the unprivileged user, so that a file without read permission stays
 // unreadable to it. Journals go to the folder named by XDG_STATE_HOME, which
-// every test program sets to a temporary folder of its own (see Folder).
+// every test program sets to a temporary folder of its own (a sub-folder of
+// it that the unprivileged user owns, for a run as that user).
 Outcome run(const std::string& folder, const std::vector<std::string>& args, bool asNobody = false);
+
+// How else a run is started, and stopped.
+struct RunSetup {
+    bool asNobody = false;
+    std::vector<std::pair<std::string, std::string>> environment;  // set in the child
+    std::function<void()> inChild;  // called in the child just before brindlemark starts
+    int stopAfterMs = -1;           // when >= 0, the signal below is sent after so long
+    bool stopOnOutput = false;      // or as soon as standard output gives something
+    int stopSignal = SIGKILL;
+};
+Outcome run(const std::string& folder, const std::vector<std::string>& args, const RunSetup& setup);
 
 // An SPC file with a text base tag; the extended tag carries the track and
 // any song title too long for the base tag.

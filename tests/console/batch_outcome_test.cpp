@@ -1,0 +1,52 @@
+// Reading the batch's lines back into outcomes, and their JSON objects.
+
+#include "ui/console/batch_outcome.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ui/console/batch_output.h"
+
+namespace {
+
+TEST(BatchLine, EachLineReadsAsItsOutcomeWhateverTheNameHolds) {
+    struct Case {
+        std::string dropped, line;
+        BatchOutcome outcome;
+        std::string newName;
+    };
+    const std::string tricky = "/m/x -> fake.spc\nb.spc";
+    const std::string cut = "/m/" + std::string(260, 'c');
+    for (const Case& c : {
+             Case{"/m/a.spc", "a.spc -> 1 - A.spc", BatchOutcome::Renamed, "1 - A.spc"},
+             Case{"/m/a.spc", "a.spc != 1 - A.spc", BatchOutcome::MoveFailed, "1 - A.spc"},
+             Case{"/m/a.spc", "a.spc is not an SPC", BatchOutcome::NotSpc, ""},
+             Case{"/m/a.spc", "a.spc - ID666 tag was missing some items", BatchOutcome::ItemsMissing, ""},
+             Case{"/m/a.spc", "a.spc - ID666 tag did not contain any information", BatchOutcome::NoInformation, ""},
+             Case{"/m/a.spc", "a.spc path and filename is more than 255 characters", BatchOutcome::PathTooLong, ""},
+             Case{"/m/a.spc", "Rename format is invalid", BatchOutcome::InvalidTemplate, ""},
+             Case{tricky, "x -> fake.spc\nb.spc is not an SPC", BatchOutcome::NotSpc, ""},
+             Case{tricky, "x -> fake.spc\nb.spc -> 2 - B.spc", BatchOutcome::Renamed, "2 - B.spc"},
+             Case{cut, std::string(251, 'c') + " is not an SPC", BatchOutcome::NotSpc, ""},
+             Case{"/m/a.spc", "b.spc -> 1 - A.spc", BatchOutcome::Unknown, ""},
+         }) {
+        const LineOutcome read = readBatchLine(c.line, c.dropped);
+        EXPECT_EQ(read.outcome, c.outcome) << c.line;
+        EXPECT_EQ(read.newName, c.newName) << c.line;
+    }
+}
+
+TEST(BatchLine, TheJsonObjectCannotBeFakedByANewlineInAName) {
+    const std::string dropped = "/m/x -> fake.spc\nb.spc";
+    const std::string line = "x -> fake.spc\nb.spc -> 2 - B\xe9.spc";
+    EXPECT_EQ(outcomeJson(dropped, line, readBatchLine(line, dropped)),
+              "{\"path\": \"/m/x -> fake.spc\\u000ab.spc\", \"newPath\": \"/m/2 - B\\u00e9.spc\", "
+              "\"outcome\": \"renamed\", \"line\": \"x -> fake.spc\\u000ab.spc -> 2 - B\\u00e9.spc\"}");
+    const std::string invalid = "Rename format is invalid";
+    EXPECT_EQ(outcomeJson("/m/a.spc", invalid, readBatchLine(invalid, "/m/a.spc")),
+              "{\"path\": \"/m/a.spc\", \"newPath\": null, \"outcome\": \"invalid-template\", "
+              "\"line\": \"Rename format is invalid\"}");
+}
+
+}  // namespace

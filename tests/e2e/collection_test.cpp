@@ -1,0 +1,201 @@
+// brindlemark over whole collections: folder trees, the exit status of each
+// outcome, JSON outcomes, and runs that are stopped or cannot write.
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/console_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using e2e::Outcome;
+using e2e::run;
+using e2e::RunSetup;
+using e2e::spc;
+
+class Collection : public e2e::Folder {
+protected:
+    void putIn(const std::string& name, const spcbuild::Bytes& bytes) {
+        fs::create_directories(fs::path(dir + "/" + name).parent_path());
+        put(name, bytes);
+    }
+    std::set<std::string> tree() {
+        std::set<std::string> out;
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            out.insert(entry.path().string().substr(dir.size() + 1));
+        }
+        return out;
+    }
+};
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+TEST_F(Collection, AFolderTreeIsTheDropOfItsSpcFilesInByteOrder) {
+    putIn("game/ff-02.spc", spc("Two"));
+    putIn("game/ff-01.SPC", spc("One"));
+    putIn("game/disc-2/ff-03.spc", spc("Three"));
+    fs::create_directories(dir + "/game");
+    put("game/notes.txt", std::string("not taken"));
+    putIn("loose.spc", spc("Loose", 9));
+    fs::create_symlink(dir + "/loose.spc", dir + "/game/link.spc");
+    fs::create_directory_symlink(dir + "/game", dir + "/game/loop");
+    ASSERT_EQ(mkfifo((dir + "/game/pipe.spc").c_str(), 0600), 0);
+
+    // The same lines as the files named one by one, in walk order.
+    const std::vector<std::string> named{"game/disc-2/ff-03.spc", "game/ff-01.SPC", "game/ff-02.spc", "loose.spc"};
+    std::vector<std::string> dry{"--dry-run"};
+    dry.insert(dry.end(), named.begin(), named.end());
+    const Outcome oneByOne = run(dir, dry);
+    const Outcome walked = run(dir, {"-r", "game", "loose.spc"});
+    EXPECT_EQ(walked.out, oneByOne.out);
+    EXPECT_EQ(walked.out,
+              "loose.spc -> 9 - Loose.spc\nff-02.spc -> 02 - Two.spc\nff-01.SPC -> 01 - One.spc\n"
+              "ff-03.spc -> 03 - Three.spc\n");
+    EXPECT_EQ(walked.err, "");
+    EXPECT_EQ(walked.exitCode, 0);
+    EXPECT_EQ(tree(), (std::set<std::string>{"game", "game/disc-2", "game/disc-2/03 - Three.spc", "game/01 - One.spc",
+                                             "game/02 - Two.spc", "game/notes.txt", "game/link.spc", "game/loop",
+                                             "game/pipe.spc", "9 - Loose.spc"}));
+}
+
+TEST_F(Collection, AFolderWithoutRecursiveIsNotAnSpcAndAHintSaysWhy) {
+    putIn("game/a.spc", spc("A", 1));
+    const Outcome r = run(dir, {"game"});
+    EXPECT_EQ(r.out, "game is not an SPC\n");
+    EXPECT_NE(r.err.find("--recursive"), std::string::npos);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(fs::exists(dir + "/game/a.spc"));
+}
+
+TEST_F(Collection, AnUnreadableSubFolderIsNamedTheWalkGoesOnAndTheRunExitsOne) {
+    putIn("set/a.spc", spc("A", 1));
+    putIn("set/locked/b.spc", spc("B", 2));
+    chmod(dir.c_str(), 0755);
+    chmod((dir + "/set").c_str(), 0777);
+    chmod((dir + "/set/a.spc").c_str(), 0666);
+    chmod((dir + "/set/locked").c_str(), 0);
+    const Outcome r = run(dir, {"-r", "set"}, /*asNobody=*/true);
+    if (geteuid() != 0 && access((dir + "/set/locked").c_str(), R_OK) == 0) GTEST_SKIP() << "cannot lock a folder";
+    EXPECT_EQ(r.out, "a.spc -> 1 - A.spc\n");
+    EXPECT_NE(r.err.find("cannot read folder " + dir + "/set/locked"), std::string::npos) << r.err;
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(Collection, EveryOutcomeOtherThanARenameExitsOneDryRunsToo) {
+    put("good.spc", spc("Good", 1));
+    put("1 - Good.spc", spc("Good", 1));  // already bears its new name
+    put("taken.spc", spc("Dup", 5));
+    put("5 - Dup.spc", std::string("keep me"));
+    put("partial.spc", spc("Part"));
+    put("blank.spc", spc(""));
+    put("notes.txt", std::string("text"));
+    put("long.spc", spc(std::string(250, 'L'), 9));
+    put("nul.spc", spc("Nul", 0));
+    put("fresh.spc", spc("Fresh", 3));
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+    };
+    for (const Case& c : {Case{{"1 - Good.spc"}, 0}, Case{{"taken.spc"}, 1}, Case{{"partial.spc"}, 1},
+                          Case{{"blank.spc"}, 1}, Case{{"notes.txt"}, 1}, Case{{"long.spc"}, 1},
+                          Case{{"--format", "%S", "nul.spc"}, 1}, Case{{"--format", "text", "good.spc"}, 1},
+                          Case{{"gone.spc"}, 1}, Case{{"fresh.spc"}, 0}}) {
+        std::vector<std::string> dry{"--dry-run"};
+        dry.insert(dry.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(run(dir, dry).exitCode, c.exitCode) << c.args.back();
+        EXPECT_EQ(run(dir, c.args).exitCode, c.exitCode) << c.args.back();
+    }
+    EXPECT_TRUE(fs::exists(dir + "/nul.spc"));  // a device name is never a new name
+}
+
+TEST_F(Collection, JsonGivesEachOutcomeWithPathsThatANewlineCannotFake) {
+    const std::string tricky = "x -> fake.spc\nb.spc";
+    put(tricky, spc("Real", 2));
+    put("notes.txt", std::string("text"));
+    const Outcome r = run(dir, {"--json", "notes.txt", tricky});
+    EXPECT_EQ(r.out, "{\"path\": \"" + dir + "/x -> fake.spc\\u000ab.spc\", \"newPath\": \"" + dir +
+                         "/2 - Real.spc\", \"outcome\": \"renamed\", \"line\": \"x -> fake.spc\\u000ab.spc -> 2 - "
+                         "Real.spc\"}\n"
+                         "{\"path\": \"" + dir + "/notes.txt\", \"newPath\": null, \"outcome\": \"not-spc\", "
+                         "\"line\": \"notes.txt is not an SPC\"}\n");
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(Collection, APathWithATrailingSlashNamesNoFile) {
+    put("a.spc", spc("A", 1));
+    const Outcome r = run(dir, {"a.spc/"});
+    EXPECT_EQ(r.out, "a.spc is not an SPC\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(fs::exists(dir + "/a.spc"));
+}
+
+TEST_F(Collection, OutputThatCannotBeWrittenEndsTheRunWithAMessage) {
+    put("a.spc", spc("A", 1));
+    RunSetup toFull;
+    toFull.inChild = [] {
+        const int full = open("/dev/full", O_WRONLY);
+        if (full < 0 || dup2(full, 1) < 0) _exit(125);
+    };
+    const Outcome full = run(dir, {"a.spc"}, toFull);
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_NE(full.err.find("cannot write standard output"), std::string::npos) << full.err;
+    EXPECT_TRUE(fs::exists(dir + "/1 - A.spc"));  // done before the output failed, and journaled
+
+    put("b.spc", spc("B", 2));
+    RunSetup closed;
+    closed.inChild = [] { close(1); };
+    const Outcome shut = run(dir, {"b.spc"}, closed);
+    EXPECT_EQ(shut.exitCode, 1);
+    EXPECT_NE(shut.err.find("standard output is closed"), std::string::npos) << shut.err;
+    EXPECT_TRUE(fs::exists(dir + "/b.spc"));
+}
+
+TEST_F(Collection, ARunStoppedHalfWayHasPrintedALineForEveryFileItRenamed) {
+    constexpr int kFiles = 3000;
+    const spcbuild::Bytes song = spc("Song");
+    for (int i = 0; i < kFiles; ++i) putIn("set/s-" + std::to_string(10000 + i) + ".spc", song);
+    RunSetup stop;
+    stop.stopOnOutput = true;  // the first block of lines, some 150 files in
+    stop.stopSignal = SIGTERM;
+    const Outcome r = run(dir, {"-r", "--no-journal", "set"}, stop);
+    EXPECT_EQ(r.signal, SIGTERM);
+
+    std::set<std::string> printed;
+    for (const std::string& line : linesOf(r.out)) {
+        const std::size_t arrow = line.find(" -> ");
+        ASSERT_NE(arrow, std::string::npos) << line;
+        EXPECT_EQ(line.substr(arrow + 4), line.substr(2, 5) + " - Song.spc");
+        printed.insert(line.substr(arrow + 4));
+    }
+    std::set<std::string> renamed;
+    int untouched = 0;
+    for (const auto& entry : fs::directory_iterator(dir + "/set")) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, 2, "s-") == 0) {
+            ++untouched;
+        } else {
+            renamed.insert(name);
+        }
+    }
+    EXPECT_EQ(renamed, printed);
+    EXPECT_EQ(untouched + static_cast<int>(renamed.size()), kFiles);
+    EXPECT_GT(untouched, 0) << "the run ended before the signal; give it more files";
+}
+
+}  // namespace
