@@ -169,15 +169,17 @@ Bytes Folder::read(const std::string& name) {
     return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
-std::set<std::string> Folder::names() {
+std::set<std::string> Folder::names(const std::string& sub) {
     std::set<std::string> out;
-    for (const auto& entry : fs::directory_iterator(dir)) out.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(sub.empty() ? dir : dir + "/" + sub)) {
+        out.insert(entry.path().filename().string());
+    }
     return out;
 }
 
-std::vector<std::pair<std::string, Bytes>> Folder::snapshot() {
+std::vector<std::pair<std::string, Bytes>> Folder::snapshot(const std::string& sub) {
     std::vector<std::pair<std::string, Bytes>> out;
-    for (const std::string& name : names()) out.emplace_back(name, read(name));
+    for (const std::string& name : names(sub)) out.emplace_back(name, read(sub.empty() ? name : sub + "/" + name));
     return out;
 }
 

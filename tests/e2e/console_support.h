@@ -58,9 +58,10 @@ protected:
     void put(const std::string& name, const Bytes& bytes);
     void put(const std::string& name, const std::string& text) { put(name, Bytes(text.begin(), text.end())); }
     Bytes read(const std::string& name);
-    std::set<std::string> names();
+    // The names of the folder (or of its sub-folder sub).
+    std::set<std::string> names(const std::string& sub = "");
     // Every entry's name and bytes.
-    std::vector<std::pair<std::string, Bytes>> snapshot();
+    std::vector<std::pair<std::string, Bytes>> snapshot(const std::string& sub = "");
 
     std::string dir;
 };
