@@ -94,6 +94,7 @@ int renameFiles(const Options& options) {
     standin::Drop drop;
     SetDlgItemTextA(&dialog, IDC_FORMAT, options.nameTemplate.c_str());
     const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
+    endRunIfSignalled();  // a walk of a large tree may take a while
 
     JournalWriter journal;
     if (!options.dryRun && !options.noJournal) {

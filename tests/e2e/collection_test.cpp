@@ -139,8 +139,8 @@ TEST_F(Collection, JsonGivesEachOutcomeWithPathsThatANewlineCannotFake) {
 
 TEST_F(Collection, APathWithATrailingSlashNamesNoFile) {
     put("a.spc", spc("A", 1));
-    const Outcome r = run(dir, {"a.spc/"});
-    EXPECT_EQ(r.out, "a.spc is not an SPC\n");
+    const Outcome r = run(dir, {"a.spc/", "a.spc/."});
+    EXPECT_EQ(r.out, "a.spc is not an SPC\na.spc is not an SPC\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(fs::exists(dir + "/a.spc"));
 }

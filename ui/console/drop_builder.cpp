@@ -26,6 +26,13 @@ bool isFolder(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// True when the argument can only name a folder: it ends in "/" or "/.".
+bool namesAFolder(const std::string& argument) {
+    const std::size_t size = argument.size();
+    return (size > 0 && argument[size - 1] == '/') ||
+           (size > 1 && argument[size - 1] == '.' && argument[size - 2] == '/');
+}
+
 }  // namespace
 
 std::string droppedPath(const std::string& argument, const std::string& currentFolder) {
@@ -66,11 +73,11 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
             continue;
         }
         if (folderGiven && !hinted) {
-            std::fprintf(stderr, "brindlemark: %s is a folder; -r (--recursive) renames the SPC files inside it\n",
+            std::fprintf(stderr, "brindlemark: %s is a folder; with -r (--recursive) the SPC files inside it are taken\n",
                          file.c_str());
             hinted = true;
         }
-        if (!folderGiven && !file.empty() && file.back() == '/') drop.altered.push_back(drop.paths.size());
+        if (!folderGiven && namesAFolder(file)) drop.altered.push_back(drop.paths.size());
         drop.paths.push_back(path);
     }
     return allRead;

@@ -20,7 +20,15 @@ std::vector<std::function<void()>>& finishers() {
     return registered;
 }
 
-void noteStopSignal(int signal) { stopSignal = signal; }
+// The first stop signal is noted; a second one stops the run at once, for
+// a file that never comes back (a hung network share).
+void noteStopSignal(int signal) {
+    if (stopSignal != 0) {
+        ::signal(signal, SIG_DFL);
+        raise(signal);
+    }
+    stopSignal = signal;
+}
 
 bool outputFailed = false;
 

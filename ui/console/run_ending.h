@@ -21,7 +21,8 @@ bool finishRun();
 
 // From now on SIGINT, SIGTERM and SIGHUP do not stop the run at once: they
 // are noted, and endRunIfSignalled() stops it between two files, so that
-// every file is either renamed with its line printed or untouched.
+// every file is either renamed with its line printed or untouched. A second
+// stop signal stops the run at once.
 void deferStopSignals();
 
 // When a stop signal came: finishRun(), then the process ends by that
