@@ -16,6 +16,8 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_DROPFILES:
         renameDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        // The drop's memory is the receiver's to release.
+        DragFinish(reinterpret_cast<HDROP>(wParam));
         return FALSE;
     default:
         return FALSE;

@@ -1,5 +1,8 @@
 // The real main dialog, created from template IDD_MAIN with mainDialogProc,
 // fed WM_DROPFILES as the shell sends it, with the files on a real disk.
+// This program carries the dialog template but not brindlemark.exe's
+// manifest: it runs in the 8-bit code page of a Windows without the UTF-8
+// setting (1252 under Wine), where a dropped name may not survive DragQueryFileA.
 
 #include <windows.h>
 #include <shlobj.h>
@@ -119,17 +122,25 @@ DialogTemplate readDialogTemplate(const BYTE* data) {
 
 // ---- A drop as the shell hands it over --------------------------------------
 
-// A DROPFILES block in moveable global memory, the paths in ANSI or UTF-16.
-HDROP makeDrop(const std::vector<std::string>& paths, bool wide) {
+// The 8-bit form of a name in this program's code page, look-alikes and
+// question marks included: what DragQueryFileA gives for it.
+std::string ansi(const std::wstring& wide) {
+    char text[MAX_PATH * 2] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// A DROPFILES block in moveable global memory, the paths in ANSI (as old
+// programs drop) or UTF-16 (as Explorer drops).
+HDROP makeDrop(const std::vector<std::wstring>& paths, bool wide) {
     std::vector<BYTE> list;
-    for (const std::string& path : paths) {
+    for (const std::wstring& path : paths) {
         if (wide) {
-            std::wstring w(path.size() + 1, L'\0');
-            MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &w[0], static_cast<int>(w.size()));
-            const auto* bytes = reinterpret_cast<const BYTE*>(w.c_str());
-            list.insert(list.end(), bytes, bytes + (std::wcslen(w.c_str()) + 1) * sizeof(wchar_t));
+            const auto* bytes = reinterpret_cast<const BYTE*>(path.c_str());
+            list.insert(list.end(), bytes, bytes + (path.size() + 1) * sizeof(wchar_t));
         } else {
-            list.insert(list.end(), path.begin(), path.end());
+            const std::string bytes = ansi(path);
+            list.insert(list.end(), bytes.begin(), bytes.end());
             list.push_back(0);
         }
     }
@@ -177,20 +188,27 @@ protected:
         if (!HasFailure()) fs::remove_all(folder_);
     }
 
+    // Names are given in UTF-8; files are reached by their UTF-16 names, so
+    // that any name can be made and read back whatever the code page.
     std::string path(const std::string& name) const { return folder_.string() + "\\" + name; }
+    fs::path file(const std::string& name) const { return folder_ / fs::u8path(name); }
 
     void write(const std::string& name, const Bytes& bytes) const {
-        ASSERT_TRUE(spcbuild::writeFile(path(name), bytes)) << name;
+        std::ofstream out(file(name), std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        ASSERT_TRUE(out.good()) << name;
     }
 
     Bytes contents(const std::string& name) const {
-        std::ifstream in(path(name), std::ios::binary);
+        std::ifstream in(file(name), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    // The folder's names in UTF-8.
     Lines files() const {
         Lines names;
-        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().u8string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -204,9 +222,12 @@ protected:
     }
 
     void drop(const Lines& names, bool wide = false) const {
-        std::vector<std::string> paths;
-        for (const std::string& name : names) paths.push_back(path(name));
-        SendMessageA(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths, wide)), 0);
+        std::vector<std::wstring> paths;
+        for (const std::string& name : names) paths.push_back(file(name).wstring());
+        HDROP handle = makeDrop(paths, wide);
+        SendMessageA(dialog_, WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0);
+        // The receiver of a drop releases it (DragFinish) once it is done.
+        EXPECT_EQ(GlobalFlags(handle), static_cast<UINT>(GMEM_INVALID_HANDLE)) << "the drop was not released";
     }
 
     Lines logLines() const {
@@ -405,6 +426,110 @@ TEST_F(MainDialogTest, UsesNewPathsOfAtMost255Characters) {
                               "p.spc -> " + longest + ".spc",
                           }));
     EXPECT_EQ(files(), (Lines{longest + ".spc", "q.spc"}));
+}
+
+// Every table below expects the 8-bit lines of code page 1252.
+TEST(MainDialogProgram, HasNoManifestAndRunsInCodePage1252) {
+    EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */), nullptr);
+    EXPECT_EQ(GetACP(), 1252u);
+}
+
+// Explorer drops UTF-16 names; the batch reads them with DragQueryFileA,
+// which turns a character code page 1252 lacks into a look-alike ("best
+// fit") or a question mark. Such a path is never opened, let alone moved:
+// its line is its 8-bit name and " is not an SPC".
+TEST_F(MainDialogTest, NeverTakesALookAlikeForANameOutsideTheCodePage) {
+    const Bytes wolf = song("Wolf"), lookAlike = song("Look-alike"), last = song("Last"), menu = song("Menu");
+    write("\u014Ckami-04.spc", wolf);      // Ōkami: Ō is not in 1252
+    write("Okami-04.spc", lookAlike);      // its 8-bit form
+    write("\u03A9mega.spc", last);         // Ωmega, with nothing of its 8-bit form beside it
+    write("Caf\u00E9-07.spc", menu);       // Café: é is in 1252
+    setTemplate("%S");
+    ASSERT_EQ(ansi(L"\u014Ckami-04.spc"), "Okami-04.spc");
+
+    const struct {
+        const char* dropped;
+        std::string line;
+    } drops[] = {
+        {"\u014Ckami-04.spc", "Okami-04.spc is not an SPC"},
+        {"\u03A9mega.spc", ansi(L"\u03A9mega.spc") + " is not an SPC"},
+        {"Caf\u00E9-07.spc", "Caf\xE9-07.spc -> Menu.spc"},
+    };
+    for (const auto& d : drops) {
+        SCOPED_TRACE(d.dropped);
+        drop({d.dropped}, true);
+        EXPECT_EQ(logLines(), Lines{d.line});
+    }
+
+    EXPECT_EQ(files(), (Lines{"Menu.spc", "Okami-04.spc", "\u014Ckami-04.spc", "\u03A9mega.spc"}));
+    EXPECT_EQ(contents("Okami-04.spc"), lookAlike);
+    EXPECT_EQ(contents("\u014Ckami-04.spc"), wolf);
+    EXPECT_EQ(contents("\u03A9mega.spc"), last);
+    EXPECT_EQ(contents("Menu.spc"), menu);
+}
+
+// A move to a device name could hand the file to the device and delete it:
+// the batch refuses it as it refuses a taken name, in any case, with
+// trailing spaces and dots, and with an extension behind the stem.
+TEST_F(MainDialogTest, NeverMovesAFileToADeviceName) {
+    const struct {
+        const char* title;
+        bool device;
+    } songs[] = {
+        {"Nul", true},     {"Con", true},      {"aux", true},        {"prn", true},
+        {"COM1", true},    {"LPT9", true},     {"CONIN$", true},     {"conout$", true},
+        {"nUl. .", true},  {"Aux.spc", true},  {"Nully", false},     {"COM10", false},
+        {"LPT", false},    {"Conin", false},
+    };
+    Lines names, expected;
+    std::vector<Bytes> bytes;
+    for (std::size_t i = 0; i < std::size(songs); ++i) {
+        names.push_back("s" + std::to_string(i) + ".spc");
+        bytes.push_back(song(songs[i].title));
+        write(names.back(), bytes.back());
+        const std::string newName = std::string(songs[i].title) + ".spc";
+        expected.insert(expected.begin(), names.back() + (songs[i].device ? " != " : " -> ") + newName);
+    }
+    setTemplate("%S");
+
+    drop(names, true);
+
+    EXPECT_EQ(logLines(), expected);
+    for (std::size_t i = 0; i < std::size(songs); ++i) {
+        SCOPED_TRACE(songs[i].title);
+        const std::string kept = songs[i].device ? names[i] : std::string(songs[i].title) + ".spc";
+        EXPECT_EQ(contents(kept), bytes[i]);
+    }
+    EXPECT_EQ(files().size(), std::size(songs));
+}
+
+// DragQueryFileA stores at most 254 characters and a NUL. A path of 254
+// characters is used; one of 255 arrives cut to 254, and the cut path here
+// names another SPC file of the folder: neither file is opened or renamed.
+TEST_F(MainDialogTest, UsesDroppedPathsUpTo254CharactersAndNoLonger) {
+    const std::size_t folderLength = path("").size();  // with its final backslash
+    ASSERT_LT(folderLength, 230u) << "the build folder lies too deep for this test";
+    const std::string used = std::string(254 - folderLength - 4, 'U') + ".spc";
+    const std::string cut = std::string(254 - folderLength - 4, 'C') + ".spc";
+    const Bytes usedSong = song("Used"), cutSong = song("Cut"), longSong = song("Long");
+    write(used, usedSong);
+    write(cut, cutSong);
+    write(cut + "x", longSong);  // 255 characters, cut to the name above
+    ASSERT_EQ(path(used).size(), 254u);
+    ASSERT_EQ(path(cut + "x").size(), 255u);
+    setTemplate("%S");
+
+    for (const bool wide : {true, false}) {
+        SCOPED_TRACE(wide ? "UTF-16 drop" : "8-bit drop");
+        drop({cut + "x"}, wide);
+        EXPECT_EQ(logLines(), Lines{cut + " is not an SPC"});
+        EXPECT_EQ(contents(cut), cutSong);
+        EXPECT_EQ(contents(cut + "x"), longSong);
+    }
+    drop({used}, true);
+    EXPECT_EQ(logLines(), Lines{used + " -> Used.spc"});
+    EXPECT_EQ(files(), (Lines{cut, cut + "x", "Used.spc"}));
+    EXPECT_EQ(contents("Used.spc"), usedSong);
 }
 
 }  // namespace

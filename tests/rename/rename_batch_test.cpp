@@ -1,0 +1,85 @@
+// The rename batch on the POSIX stand-ins, at the edge of what one dropped
+// path can carry: DragQueryFileA stores at most 254 characters and a NUL,
+// so a longer path arrives cut and may name another file of the folder.
+
+#include "rename/rename_batch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/support/spc_builder.h"
+#include "ui/resource.h"
+
+namespace {
+
+using spcbuild::Bytes;
+using Lines = std::vector<std::string>;
+
+Bytes song(const std::string& title) {
+    spcbuild::TextTag tag;
+    tag.song = title;
+    tag.game = "Game";
+    return spcbuild::spcWithTextTag(tag);
+}
+
+Bytes contents(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Lines files(const std::string& folder) {
+    Lines names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) {
+    const spcbuild::TempDir folder;
+    ASSERT_FALSE(folder.path().empty());
+    const std::size_t folderLength = folder.path().size() + 1;  // with its final "/"
+    ASSERT_LT(folderLength, 200u) << "the temporary folder lies too deep for this test";
+    const std::string used = std::string(254 - folderLength - 4, 'U') + ".spc";
+    const std::string cut = std::string(254 - folderLength - 4, 'C') + ".spc";
+    const std::string uncut = cut + "x";  // 255 characters, cut to the name above
+    const Bytes usedSong = song("Used"), cutSong = song("Cut"), uncutSong = song("Uncut");
+    ASSERT_FALSE(folder.write(used, usedSong).empty());
+    ASSERT_FALSE(folder.write(cut, cutSong).empty());
+    ASSERT_FALSE(folder.write(uncut, uncutSong).empty());
+    ASSERT_EQ(folder.pathOf(used).size(), 254u);
+    ASSERT_EQ(folder.pathOf(uncut).size(), 255u);
+
+    const struct {
+        const char* what;
+        std::string dropped;
+        bool altered;  // not exactly the name that was dropped
+        std::string line;
+    } drops[] = {
+        {"255 characters, cut to another SPC's path", uncut, false, cut + " is not an SPC"},
+        {"an SPC's path, altered on its way", cut, true, cut + " is not an SPC"},
+        {"254 characters", used, false, used + " -> Used.spc"},
+    };
+    standin::Dialog dialog;
+    dialog.itemText[IDC_FORMAT] = "%S";
+    for (const auto& d : drops) {
+        SCOPED_TRACE(d.what);
+        standin::Drop drop;
+        drop.paths = {folder.pathOf(d.dropped)};
+        if (d.altered) drop.altered = {0};
+        renameDroppedFiles(&dialog, &drop);
+        EXPECT_EQ(dialog.listLines[IDC_LOG], Lines{d.line});
+    }
+
+    EXPECT_EQ(files(folder.path()), (Lines{cut, uncut, "Used.spc"}));
+    EXPECT_EQ(contents(folder.pathOf(cut)), cutSong);
+    EXPECT_EQ(contents(folder.pathOf(uncut)), uncutSong);
+    EXPECT_EQ(contents(folder.pathOf("Used.spc")), usedSong);
+}
+
+}  // namespace
