@@ -68,7 +68,8 @@ void checkRecord(const ID666Tag& tag) {
 void decodeBlockAlone(const ID666Tag& loaded, const std::uint8_t* image, std::uint32_t size) {
     const std::uint32_t stored = spclayout::readU32(image + spclayout::kXid6Size);
     const std::uint32_t available = size - spclayout::kXid6Block;
-    const std::uint32_t blockSize = stored < available ? stored : available;
+    std::uint32_t blockSize = stored < available ? stored : available;
+    if (blockSize > spclayout::kXid6ReadLimit) blockSize = spclayout::kXid6ReadLimit;  // as the loader reads it
     std::vector<unsigned char> block(image + spclayout::kXid6Block, image + spclayout::kXid6Block + blockSize);
     static ID666Tag again;
     again = loaded;

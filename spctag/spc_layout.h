@@ -35,6 +35,11 @@ constexpr std::uint32_t kXid6Marker = 0x10200;
 constexpr std::uint32_t kXid6Size = 0x10204;
 constexpr std::uint32_t kXid6Block = 0x10208;
 constexpr char kXid6Signature[] = "xid6";
+// The most of an extended block that is read, whatever size is stored: no
+// real extended tag is more than a few kilobytes, and a hostile stored size
+// must not make every load read gigabytes. Chunks behind it are not read; a
+// chunk the bound cuts reads as one cut by the end of the block.
+constexpr std::uint32_t kXid6ReadLimit = 0x10000;  // 65536
 
 // --- Emulator save state --------------------------------------------------
 constexpr char kSaveStateSignature[] = "ZSNES Save State File";

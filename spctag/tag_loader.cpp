@@ -60,10 +60,11 @@ void loadOtherFile(ID666Tag& tag, FileKind kind) {
 }
 
 // The block size to decode: the stored size, cut to the bytes that follow
-// it. A block too large to count in 32 signed bits is not walked.
+// it and to the most that is read.
 std::int32_t boundedBlockSize(std::uint32_t stored, std::uint64_t available) {
-    const std::uint64_t size = stored < available ? stored : available;
-    return size > 0x7FFFFFFFu ? -1 : static_cast<std::int32_t>(size);
+    std::uint64_t size = stored < available ? stored : available;
+    if (size > kXid6ReadLimit) size = kXid6ReadLimit;
+    return static_cast<std::int32_t>(size);
 }
 
 // Reads the extended block of an open SPC file into a buffer rounded up to
@@ -77,10 +78,6 @@ void loadExtendedFromFile(ID666Tag& tag, std::FILE* file) {
     const std::uint64_t available =
         length > static_cast<long>(kXid6Block) ? static_cast<std::uint64_t>(length) - kXid6Block : 0;
     const std::int32_t blockSize = boundedBlockSize(readU32(storedSize), available);
-    if (blockSize < 0) {
-        tag.decodeExtended(nullptr, blockSize);
-        return;
-    }
     const std::size_t bufferSize = (static_cast<std::size_t>(blockSize) + 3) & ~static_cast<std::size_t>(3);
     auto* block = static_cast<unsigned char*>(std::malloc(bufferSize == 0 ? 4 : bufferSize));
     if (block == nullptr) return;

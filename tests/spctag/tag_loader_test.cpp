@@ -10,6 +10,7 @@
 
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
+#include "spctag/spc_layout.h"
 #include "spctag/tag_settings.h"
 #include "tests/spctag/tag_test_support.h"
 
@@ -90,10 +91,25 @@ const std::vector<BoundCase>& boundCases() {
     return cases;
 }
 
+// Chunks passed over up to 8 bytes before the read bound, then an OST
+// title whose text the bound cuts after "Titl", then disc 5 behind the
+// bound, where it is never read.
+Bytes straddlingBlock() {
+    const std::vector<spcbuild::Chunk> filler((spclayout::kXid6ReadLimit - 8) / 4, valueChunk(0x99, 0));
+    return chunkBlock(filler) + chunkBlock({textChunk(0x10, "Title"), valueChunk(0x11, 5)});
+}
+
 std::vector<BoundCase> makeBoundCases() {
     const Bytes title = chunkBlock({textChunk(0x10, "Title")});
     const Bytes discs = chunkBlock({valueChunk(0x11, 3), valueChunk(0x12, 0x0100), valueChunk(0x11, 5)});
+    const Bytes straddling = straddlingBlock();
+    constexpr std::int64_t bound = spclayout::kXid6ReadLimit;
     return {
+        {{"bound_minus_1", withBlock(textSpc(), straddling, bound - 1)}, "Tit", 0, 0},
+        {{"bound", withBlock(textSpc(), straddling, bound)}, "Titl", 0, 0},
+        {{"bound_plus_1", withBlock(textSpc(), straddling, bound + 1)}, "Titl", 0, 0},
+        {{"bound_straddled", withBlock(textSpc(), straddling)}, "Titl", 0, 0},
+        {{"bound_straddled_stored_max", withBlock(textSpc(), straddling, 0xFFFFFFFF)}, "Titl", 0, 0},
         {{"stored_max", withBlock(textSpc(), title, 0xFFFFFFFF)}, "Title", 0, 0},
         {{"stored_sign_bit", withBlock(textSpc(), title, 0x80000000)}, "Title", 0, 0},
         {{"stored_past_end", withBlock(textSpc(), title, 100)}, "Title", 0, 0},
@@ -316,28 +332,47 @@ bool sanitized() {
 #endif
 }
 
-TEST(Loader, BlockThatCannotBeAllocatedIsReadAsNoExtendedTag) {
-    if (sanitized()) GTEST_SKIP() << "sanitizers reserve address space of their own";
-    spcbuild::TempDir dir;
-    const std::string path =
-        dir.write("huge.spc", withBlock(textSpc(), chunkBlock({textChunk(0x10, "OST")}), 0xFFFFFFFF));
-    // A sparse gigabyte behind the block: far more than the child may map.
-    std::filesystem::resize_file(path, 0x10208 + (std::uintmax_t{1} << 30));
-    const auto loadWithLittleAddressSpace = [&path] {
-        long pages = 0;
-        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
-            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
-            std::fclose(statm);
-        }
-        const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
-                             (rlim_t{256} << 20);
-        const rlimit space{limit, limit};
-        if (pages == 0 || setrlimit(RLIMIT_AS, &space) != 0) _exit(2);
-        ID666Tag tag;
-        const FileKind kind = tag.load(path.c_str(), 0);
-        _exit(kind == KIND_SPC_XID6 && std::strcmp(tag.song, "Base song") == 0 && tag.ostTitle[0] == '\0' ? 0 : 1);
-    };
-    EXPECT_EXIT(loadWithLittleAddressSpace(), testing::ExitedWithCode(0), "");
+// Bytes the process has read through read() and its kind so far.
+long long bytesReadSoFar() {
+    long long bytes = -1;
+    if (std::FILE* io = std::fopen("/proc/self/io", "r")) {
+        if (std::fscanf(io, "rchar: %lld", &bytes) != 1) bytes = -1;
+        std::fclose(io);
+    }
+    return bytes;
+}
+
+TEST(Loader, HugeStoredSizeReadsOnlyTheBound) {
+    // A sparse 2 GB behind the block, stored as all of it or more: far more
+    // than the child may map. What a load reads and keeps stays at the bound.
+    for (const std::uint32_t stored : {0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(stored);
+        spcbuild::TempDir dir;
+        const std::string path = dir.write("huge.spc", withBlock(textSpc(), chunkBlock({textChunk(0x10, "OST")}), stored));
+        std::filesystem::resize_file(path, spclayout::kXid6Block + std::uintmax_t{0x7FFFFFFF});
+        const auto loadWithLittleAddressSpace = [&path] {
+            long pages = 0;
+            if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+                if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+                std::fclose(statm);
+            }
+            const rlim_t limit = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) +
+                                 (rlim_t{256} << 20);
+            const rlimit space{limit, limit};
+            // Sanitizers reserve address space of their own: no limit there.
+            if (!sanitized() && (pages == 0 || setrlimit(RLIMIT_AS, &space) != 0)) _exit(2);
+            const long long before = bytesReadSoFar();
+            ID666Tag tag;
+            const FileKind kind = tag.load(path.c_str(), 0);
+            const long long read = bytesReadSoFar() - before;
+            if (before < 0 || read > 4 * static_cast<long long>(spclayout::kXid6ReadLimit)) _exit(3);
+            _exit(kind == KIND_SPC_XID6 && std::strcmp(tag.song, "Base song") == 0 &&
+                          std::strcmp(tag.ostTitle, "OST") == 0
+                      ? 0
+                      : 1);
+        };
+        EXPECT_EXIT(loadWithLittleAddressSpace(), testing::ExitedWithCode(0), "");
+    }
 }
 #endif
 
