@@ -2,10 +2,12 @@
 # Runs every test of the project:
 #   1. the Linux build and its suite: tag reader, renaming, the console
 #      front end end to end (preset dev);
-#   2. hardening: the same suite under AddressSanitizer and
+#   2. package: the release build's Debian package (lintian; installed, run
+#      and removed again, as root) and the Windows release zip;
+#   3. hardening: the same suite under AddressSanitizer and
 #      UndefinedBehaviorSanitizer, then each fuzz target for FUZZ_SECONDS
 #      (default 60) from its seed corpus;
-#   3. Windows: the MinGW-w64 build, the unit tests and the real dialog
+#   4. Windows: the MinGW-w64 build, the unit tests and the real dialog
 #      under Wine, and the unmodified program driven through a drop.
 # On a fresh machine, run as root, it first installs what the tests need
 # (scripts/install-packages.sh). Where a tool is still missing, the steps
@@ -19,7 +21,8 @@ export BRINDLEMARK_REQUIRE_WINDOWS=$require
 have() { command -v "$1" >/dev/null 2>&1; }
 fuzzer_runtime=$(ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a 2>/dev/null | head -n 1)
 missing=""
-for tool in cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine xvfb-run; do
+for tool in cmake ninja g++ clang++ i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix wine xvfb-run \
+    dpkg-shlibdeps lintian mandoc groff man unzip file; do
     have "$tool" || missing="$missing $tool"
 done
 [ -x /usr/lib/wine/wine64 ] || missing="$missing wine64"
@@ -67,6 +70,7 @@ linux_suite() {
 }
 
 step linux linux_suite
+step package scripts/test-package.sh
 if [ -n "$fuzzer_runtime" ] && have clang++; then
     step hardening scripts/test-hardening.sh
 else

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Installs, on Debian 12, everything the whole test suite needs: the native
 # tool chain and GoogleTest, clang's fuzzing and sanitizer runtimes, the
-# benchmark tools, and (through windows-packages.sh) MinGW-w64, Wine and Xvfb.
+# benchmark tools, the packaging tools (dpkg-dev for the package's
+# dependencies, lintian, mandoc, groff and man-db for the manual page, unzip)
+# and (through windows-packages.sh) MinGW-w64, Wine and Xvfb.
 # Run as root (or through sudo).
 
 set -eu
@@ -12,5 +14,6 @@ as_root=""
 $as_root apt-get update
 $as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y \
     cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev googletest \
-    libbenchmark-dev valgrind strace time
+    libbenchmark-dev valgrind strace time \
+    dpkg-dev lintian mandoc groff-base man-db unzip file
 ./windows-packages.sh
