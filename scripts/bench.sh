@@ -3,7 +3,9 @@
 # micro-benchmarks and the batch benchmark's summary table.
 #   scripts/bench.sh [batch_bench options]   e.g. --files 10000 --rounds 3
 # BENCH_MICRO=0 skips the micro-benchmarks. Needs strace and GNU time for the
-# system call, bytes-read and memory rows (they print n/a otherwise).
+# system call, bytes-read and memory rows (they print n/a otherwise). The
+# console runs keep their journals in the benchmark's temporary folder
+# (XDG_STATE_HOME set there), never in the user's state folder.
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset bench >/dev/null
