@@ -271,6 +271,9 @@ if cmake -S . -B "$zip_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     unzip -p "$zip" brindlemark.exe >"$work/brindlemark.exe"
     i686-w64-mingw32-objdump -p "$work/brindlemark.exe" | grep -Eq '^Magic[[:space:]]+010b' ||
         fail "brindlemark.exe in $zip is not a PE32 program"
+    if i686-w64-mingw32-objdump -h "$work/brindlemark.exe" | grep -q '\.debug'; then
+        fail "brindlemark.exe in $zip is not stripped"
+    fi
     [ "$failed" -gt "$before" ] || say "ok: $zip holds $(words <<<"$names"), the text files with CRLF line ends"
 else
     cat "$work/cpack-zip.log" 2>/dev/null
