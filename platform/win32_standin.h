@@ -9,6 +9,8 @@
 //  - a drop object holds the dropped paths;
 //  - MoveFileA never replaces an existing file.
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -98,22 +100,57 @@ public:
 // records its moves here. Empty: every move goes ahead.
 void setMoveObserver(std::function<bool(const char* source, const char* target)> observer);
 
-// The two ways MoveFileA can rename without replacing. Both return 0 on
-// success and -1 with errno set on failure.
-//  - renameNoReplace: renameat2 with RENAME_NOREPLACE.
-//  - linkThenUnlink: for file systems that refuse that flag; a new link of
-//    the target name, then the source name removed. If the source name cannot
-//    be removed, the new link is taken back, so the file keeps one name.
+// How MoveFileA renames without replacing. All return 0 on success and -1
+// with errno set on failure, and never replace an existing entry.
+//  - renameNoReplace: renameat2 with RENAME_NOREPLACE, by full paths: one
+//    atomic system call, the way nearly every move goes.
+//  - moveNoReplace: that, and where the file system refuses the flag
+//    (EINVAL or ENOSYS: FUSE file systems, NFS, 9p), the fallbacks below,
+//    each step relative to one descriptor of the folder opened once, so that
+//    all steps act on the same folder even if a symlink in its path is
+//    re-pointed meanwhile. Source and target must lie in the same folder;
+//    otherwise nothing but the first attempt is made.
+//     1. renameat2 with RENAME_NOREPLACE relative to the folder;
+//     2. a new link of the target name, then the source name removed; if the
+//        source name cannot be removed, the new link is taken back, so the
+//        file keeps one name;
+//     3. only where the flag was refused with EINVAL and links with EPERM or
+//        EOPNOTSUPP (exFAT through FUSE): if no entry of the target name
+//        exists, a plain rename. A file created under that name by another
+//        program in that instant could be replaced, as with `mv -n`.
+//  - linkThenUnlink: step 2 alone (on the folder of source, opened once).
 int renameNoReplace(const char* source, const char* target);
+int moveNoReplace(const char* source, const char* target);
 int linkThenUnlink(const char* source, const char* target);
 
-// Dry run: from the call on, MoveFileA only pretends. It succeeds when the
-// source is there (on disk or taken by an earlier pretended move), no entry
-// of the new name is there (names freed by earlier pretended moves do not
-// count), and the folder can be written; or when target is source itself.
+// The system calls of a move, so that tests can make any of them fail or
+// act otherwise (and put back what they found). openFolder opens a folder
+// as O_PATH | O_DIRECTORY | O_CLOEXEC. The descriptor is closed with close().
+struct MoveCalls {
+    int (*renameat2)(int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags);
+    int (*openFolder)(const char* path);
+    int (*linkat)(int fromFolder, const char* from, int toFolder, const char* to, int flags);
+    int (*unlinkat)(int folder, const char* name, int flags);
+    int (*fstatat)(int folder, const char* name, struct stat* info, int flags);
+    int (*renameat)(int fromFolder, const char* from, int toFolder, const char* to);
+};
+extern MoveCalls moveCalls;
+
+// Dry run: from the call on, MoveFileA only pretends, and the tag reader's
+// path form sees the pretended moves: a name a pretended move freed reads
+// as gone, a name it took reads as the moved entry, and symlinks are followed
+// through the pretended names. Folders are known by device and inode, so
+// that two paths of one folder (symlinks, bind mounts) meet.
+// A pretended move succeeds when target is source itself and the entry is
+// there, or when the source entry is there, no entry of the new name is,
+// and the kernel would allow the move as far as it can be asked without
+// moving: the folder writable and searchable for the effective ids and
+// capabilities (and not on a read-only file system), the sticky-bit rule,
+// and neither the entry immutable or append-only nor the folder.
 // Every call starts a fresh record of pretended names.
 void beginDryRun();
-// Back to real moves; the pretended names are forgotten.
+// Back to real moves and to the tag reader opening paths as they are; the
+// pretended names are forgotten.
 void endDryRun();
 bool inDryRun();
 

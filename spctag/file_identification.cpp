@@ -19,6 +19,8 @@ unsigned char romHeaderBuffer[64];
 
 namespace {
 
+OpenPathHook openPathHook = nullptr;
+
 // What the first bytes of a file are compared against: the longest
 // signature, "GAME DOCTOR SF 3" (16), and the SPC signature (28).
 constexpr std::size_t kLeadBytes = kSpcSignatureCompared;
@@ -136,9 +138,14 @@ static FileKind classifyOpenFile(std::FILE* f, long size, const unsigned char* l
     return KIND_UNKNOWN;
 }
 
+void setOpenPathHook(OpenPathHook hook) { openPathHook = hook; }
+
 FileKind identifySpcFile(const char* path, std::FILE** file) {
+    *file = nullptr;
+    const char* opened = openPathHook != nullptr ? openPathHook(path) : path;
+    if (opened == nullptr) return KIND_OPEN_FAILED;
     long size = -1;  // -1 when unknown counts as too small
-    std::FILE* f = openRegularFile(path, size);
+    std::FILE* f = openRegularFile(opened, size);
     *file = f;
     if (f == nullptr) return KIND_OPEN_FAILED;
 

@@ -18,7 +18,15 @@ bool bytesEqual(const void* a, const void* b, std::size_t n);
 // stream stands afterwards is unspecified.
 long fileLength(std::FILE* file);
 
-// Classifies the file at path. For a kind above 0 the open stream is stored
+// What the path form opens for the path it is given. Without a hook, the
+// path itself. A hook returns the path to open instead, or null for a path
+// that is to read as naming no file (KIND_OPEN_FAILED). The text returned
+// must last until the next call of the hook. One hook for the whole process;
+// null removes it.
+using OpenPathHook = const char* (*)(const char* path);
+void setOpenPathHook(OpenPathHook hook);
+
+// Classifies the file at path (or at the path the open-path hook gives). For a kind above 0 the open stream is stored
 // in *file, positioned at offset 0, and belongs to the caller. For
 // KIND_UNKNOWN and KIND_OPEN_FAILED *file is null and nothing stays open.
 // Only regular files are opened; folders, FIFOs and devices are

@@ -1,13 +1,17 @@
 #include "platform/win32_standin.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -104,6 +108,181 @@ TEST_F(StandinMove, DryRunTracksPretendedNamesAndMovesNothing) {
     EXPECT_FALSE(exists(b));
     standin::beginDryRun();  // a fresh dry run has forgotten the names
     EXPECT_FALSE(MoveFileA(b.c_str(), a.c_str()));
+}
+
+// ---- The fallbacks of a real move, its system calls scripted --------------
+
+// What the scripted calls do: 0 makes the real call, an errno fails the call
+// with it. Every call is noted, and so is a step that acts on any folder
+// but the one the move opened.
+struct Script {
+    int pathRename = 0;    // renameat2 by full paths
+    int folderRename = 0;  // renameat2 relative to the folder
+    int link = 0;
+    int unlinkSource = 0;  // unlinkat of the source name (taking back works)
+    int look = 0;          // fstatat
+    std::string repointBefore;  // the step before which the folder symlink is re-pointed
+    std::string symlink, otherFolder;
+
+    std::vector<std::string> calls;
+    int folder = -1;
+    bool strayFolder = false;
+};
+
+Script script;
+standin::MoveCalls systemCalls = standin::moveCalls;
+
+bool fails(int error) {
+    if (error == 0) return false;
+    errno = error;
+    return true;
+}
+
+// One step on the folder: noted, and the symlink re-pointed first if asked.
+void step(const char* name, int fromFolder, int toFolder) {
+    script.calls.emplace_back(name);
+    if (fromFolder != script.folder || toFolder != script.folder) script.strayFolder = true;
+    if (script.repointBefore == name) {
+        const std::string fresh = script.symlink + ".new";
+        ASSERT_EQ(symlink(script.otherFolder.c_str(), fresh.c_str()), 0);
+        ASSERT_EQ(rename(fresh.c_str(), script.symlink.c_str()), 0);
+    }
+}
+
+const standin::MoveCalls scriptedCalls = {
+    [](int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
+        if (fromFolder == AT_FDCWD && toFolder == AT_FDCWD) {
+            script.calls.emplace_back("rename by path");
+            return fails(script.pathRename) ? -1 : systemCalls.renameat2(fromFolder, from, toFolder, to, flags);
+        }
+        step("rename in folder", fromFolder, toFolder);
+        return fails(script.folderRename) ? -1 : systemCalls.renameat2(fromFolder, from, toFolder, to, flags);
+    },
+    [](const char* path) {
+        script.calls.emplace_back("open folder");
+        script.folder = systemCalls.openFolder(path);
+        return script.folder;
+    },
+    [](int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+        step("link", fromFolder, toFolder);
+        return fails(script.link) ? -1 : systemCalls.linkat(fromFolder, from, toFolder, to, flags);
+    },
+    [](int folder, const char* name, int flags) {
+        step("unlink", folder, folder);
+        if (std::strcmp(name, "a") == 0 && fails(script.unlinkSource)) return -1;
+        return systemCalls.unlinkat(folder, name, flags);
+    },
+    [](int folder, const char* name, struct stat* info, int flags) {
+        step("look", folder, folder);
+        return fails(script.look) ? -1 : systemCalls.fstatat(folder, name, info, flags);
+    },
+    [](int fromFolder, const char* from, int toFolder, const char* to) {
+        step("rename", fromFolder, toFolder);
+        return systemCalls.renameat(fromFolder, from, toFolder, to);
+    },
+};
+
+class ScriptedMove : public StandinMove {
+protected:
+    void SetUp() override {
+        StandinMove::SetUp();
+        script = Script();
+        standin::moveCalls = scriptedCalls;
+    }
+    void TearDown() override {
+        standin::moveCalls = systemCalls;
+        StandinMove::TearDown();
+    }
+};
+
+struct FallbackCase {
+    const char* name;
+    int pathRename, folderRename, link, unlinkSource, look;
+    const char* target;  // within the folder
+    bool targetExists;
+    int error;  // 0: the move is made
+    std::vector<std::string> calls;
+};
+
+const std::vector<std::string> kToLink = {"rename by path", "open folder", "rename in folder", "link"};
+std::vector<std::string> then(std::vector<std::string> calls, const std::vector<std::string>& more) {
+    calls.insert(calls.end(), more.begin(), more.end());
+    return calls;
+}
+
+TEST_F(ScriptedMove, EveryFallbackBranch) {
+    const std::vector<FallbackCase> cases = {
+        {"one call when the flag works", 0, 0, 0, 0, 0, "b", false, 0, {"rename by path"}},
+        {"other refusals end it", EACCES, 0, 0, 0, 0, "b", false, EACCES, {"rename by path"}},
+        {"existing target ends it", 0, 0, 0, 0, 0, "b", true, EEXIST, {"rename by path"}},
+        {"flag works on the folder", EINVAL, 0, 0, 0, 0, "b", false, 0,
+         {"rename by path", "open folder", "rename in folder"}},
+        {"flag refused, link and unlink", EINVAL, EINVAL, 0, 0, 0, "b", false, 0, then(kToLink, {"unlink"})},
+        {"no links (EPERM): look, then rename", EINVAL, EINVAL, EPERM, 0, 0, "b", false, 0,
+         then(kToLink, {"look", "rename"})},
+        {"no links (EOPNOTSUPP), target appeared", EINVAL, EINVAL, EOPNOTSUPP, 0, 0, "b", true, EEXIST,
+         then(kToLink, {"look"})},
+        {"look fails", EINVAL, EINVAL, EPERM, 0, EACCES, "b", false, EACCES, then(kToLink, {"look"})},
+        {"unlink fails: the new link taken back", EINVAL, EINVAL, 0, EACCES, 0, "b", false, EACCES,
+         then(kToLink, {"unlink", "unlink"})},
+        {"no renameat2 (ENOSYS): never look and rename", ENOSYS, ENOSYS, EPERM, 0, 0, "b", false, EPERM, kToLink},
+        {"link refused otherwise", EINVAL, EINVAL, EMLINK, 0, 0, "b", false, EMLINK, kToLink},
+        {"other folder: first attempt only", EINVAL, 0, 0, 0, 0, "sub/b", false, EINVAL, {"rename by path"}},
+    };
+    ASSERT_EQ(mkdir((folder + "/sub").c_str(), 0755), 0);
+    for (const FallbackCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        script = Script{c.pathRename, c.folderRename, c.link, c.unlinkSource, c.look, {}, {}, {}, {}, -1, false};
+        const std::string a = make("a", "A"), target = folder + "/" + c.target;
+        if (c.targetExists) make(c.target, "B");
+        errno = 0;
+        EXPECT_EQ(MoveFileA(a.c_str(), target.c_str()) != FALSE, c.error == 0);
+        if (c.error != 0) {
+            EXPECT_EQ(errno, c.error) << std::strerror(errno);
+        }
+        EXPECT_EQ(script.calls, c.calls);
+        EXPECT_FALSE(script.strayFolder);
+        EXPECT_EQ(fcntl(script.folder, F_GETFD), -1) << "the folder was left open";
+        EXPECT_EQ(exists(a), c.error != 0);
+        EXPECT_EQ(read(target), c.error == 0 ? "A" : c.targetExists ? "B" : "");
+        if (c.error == 0 || !c.targetExists) {
+            struct stat st;
+            ASSERT_EQ(stat((c.error == 0 ? target : a).c_str(), &st), 0);
+            EXPECT_EQ(st.st_nlink, 1u);  // one name, not two
+        }
+        unlink(a.c_str());
+        unlink(target.c_str());
+    }
+}
+
+// The folder is reached through a symlink that another program re-points
+// to another folder holding a file of the same name in the middle of the
+// move: every step still acts on the folder the move opened, and the other
+// folder's file is never touched.
+TEST_F(ScriptedMove, StepsActOnTheFolderFirstOpenedWhateverHappensToThePath) {
+    struct Repoint {
+        const char* before;
+        int link;  // refused with EPERM: the path of looking, then renaming
+    };
+    for (const Repoint r : {Repoint{"link", 0}, Repoint{"unlink", 0}, Repoint{"look", EPERM},
+                            Repoint{"rename", EPERM}}) {
+        SCOPED_TRACE(r.before);
+        const std::string first = folder + "/first", second = folder + "/second", link = folder + "/link";
+        ASSERT_EQ(mkdir(first.c_str(), 0755), 0);
+        ASSERT_EQ(mkdir(second.c_str(), 0755), 0);
+        std::ofstream(first + "/a") << "A";
+        std::ofstream(second + "/a") << "never dropped";
+        ASSERT_EQ(symlink("first", link.c_str()), 0);
+        script = Script{EINVAL, EINVAL, r.link, 0, 0, r.before, link, "second", {}, -1, false};
+
+        EXPECT_TRUE(MoveFileA((link + "/a").c_str(), (link + "/c").c_str()));
+        EXPECT_FALSE(script.strayFolder);
+        EXPECT_EQ(read(first + "/c"), "A");
+        EXPECT_FALSE(exists(first + "/a"));
+        EXPECT_EQ(read(second + "/a"), "never dropped");
+        EXPECT_FALSE(exists(second + "/c"));
+        std::system(("rm -rf '" + first + "' '" + second + "' '" + link + "'").c_str());
+    }
 }
 
 }  // namespace
