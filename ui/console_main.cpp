@@ -107,7 +107,7 @@ int renameFiles(const Options& options) {
         }
     }
     Progress progress(drop.paths.size());
-    BatchOutput output(drop, options.json, progress);
+    BatchOutput output(drop, options.json, !options.recursive, progress);
     atRunEnd([&journal] { journal.finish(); });
     atRunEnd([&progress] { progress.erase(); });
 

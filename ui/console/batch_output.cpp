@@ -1,5 +1,7 @@
 #include "ui/console/batch_output.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -37,6 +39,13 @@ void BatchOutput::add(const char* line) {
     const std::string& dropped = drop_.current < drop_.paths.size() ? drop_.paths[drop_.current] : noPath;
     const LineOutcome outcome = readBatchLine(text_, dropped);
     if (outcome.outcome != BatchOutcome::Renamed) allRenamed_ = false;
+    struct stat info;
+    if (hintFolders_ && outcome.outcome == BatchOutcome::NotSpc && stat(dropped.c_str(), &info) == 0 &&
+        S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr, "brindlemark: %s is a folder; with -r (--recursive) the SPC files inside it are taken\n",
+                     dropped.c_str());
+        hintFolders_ = false;
+    }
     if (json_) text_ = outcomeJson(dropped, text_, outcome);
     text_ += '\n';
     errno = 0;

@@ -16,8 +16,11 @@ class Progress;
 // whether every file got its name, for the exit status.
 class BatchOutput {
 public:
-    BatchOutput(const standin::Drop& drop, bool json, Progress& progress)
-        : drop_(drop), json_(json), progress_(progress) {}
+    // hintFolders: the first dropped folder (which the batch says is not an
+    // SPC) gets a hint on standard error that --recursive takes the files
+    // inside it.
+    BatchOutput(const standin::Drop& drop, bool json, bool hintFolders, Progress& progress)
+        : drop_(drop), json_(json), hintFolders_(hintFolders), progress_(progress) {}
 
     // A line the batch added to its log list. A failure to write standard
     // output ends the run.
@@ -29,6 +32,7 @@ public:
 private:
     const standin::Drop& drop_;
     bool json_;
+    bool hintFolders_;
     Progress& progress_;
     bool allRenamed_ = true;
     std::string text_;  // reused for each line

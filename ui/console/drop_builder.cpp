@@ -58,10 +58,12 @@ std::string droppedPath(const std::string& argument, const std::string& currentF
 bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiven, standin::Drop& drop) {
     const std::string folder = asGiven ? std::string() : currentFolder();
     bool allRead = true;
-    bool hinted = false;
     for (const std::string& file : files) {
         const std::string path = asGiven ? file : droppedPath(file, folder);
-        const bool folderGiven = isFolder(file);
+        // Asked only where it matters: a batch of files named one by one
+        // looks at each of them once, in the batch.
+        const bool written = namesAFolder(file);
+        const bool folderGiven = (recursive || written) && isFolder(file);
         if (folderGiven && recursive) {
             walkFolder(
                 path, [&drop](const std::string& found) { drop.paths.push_back(found); },
@@ -72,12 +74,7 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
                 });
             continue;
         }
-        if (folderGiven && !hinted) {
-            std::fprintf(stderr, "brindlemark: %s is a folder; with -r (--recursive) the SPC files inside it are taken\n",
-                         file.c_str());
-            hinted = true;
-        }
-        if (!folderGiven && namesAFolder(file)) drop.altered.push_back(drop.paths.size());
+        if (written && !folderGiven) drop.altered.push_back(drop.paths.size());
         drop.paths.push_back(path);
     }
     return allRead;

@@ -11,8 +11,7 @@
 // folder (unless asGiven), without "." components or doubled slashes.
 // With recursive, a FILE that is a folder is replaced, at its place, by the
 // SPC files of its tree (see walkFolder). Without it a folder stays in the
-// drop, and one hint on standard error says that --recursive renames the
-// files inside. A FILE written as a folder that is not one ("a.spc/",
+// drop (its line says it is not an SPC). A FILE written as a folder that is not one ("a.spc/",
 // "a.spc/.") is no name of a file: it stays in the drop marked altered, so
 // the batch never opens it. Folders that cannot be read are named on
 // standard error. Returns false when any folder could not be read.
