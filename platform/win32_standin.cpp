@@ -409,4 +409,12 @@ void endDryRun() {
 
 bool inDryRun() { return dryRun.active; }
 
+bool pretendedEntry(const char* path, std::string& onDisk) {
+    if (!dryRun.active) {
+        onDisk = path;
+        return true;
+    }
+    return dryRun.onDisk(path, onDisk);
+}
+
 }  // namespace standin

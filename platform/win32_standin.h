@@ -154,6 +154,12 @@ void beginDryRun();
 void endDryRun();
 bool inDryRun();
 
+// Where the entry that path names (the last name not followed) lies on disk
+// once the dry run's pretended moves are made: path itself, or the path a
+// pretended move took it from. False when a pretended move took it away.
+// Outside a dry run: path itself.
+bool pretendedEntry(const char* path, std::string& onDisk);
+
 }  // namespace standin
 
 #endif

@@ -86,6 +86,17 @@ TEST_F(Undo, NeverReplacesAndLeavesAFileRenamedSinceAlone) {
                          "c.spc still bears its old name\n");
 }
 
+TEST_F(Undo, ANameFreedAndTakenAgainInOneRunIsGivenBackInTurn) {
+    put("files/a.spc", spc("b"));
+    put("files/c.spc", spc("a"));
+    ASSERT_EQ(run({"--format", "%S", "c.spc", "a.spc"}).out, "a.spc -> b.spc\nc.spc -> a.spc\n");
+    const Outcome dry = run({"--undo", "--dry-run"});
+    EXPECT_EQ(dry.out, "a.spc -> c.spc\nb.spc -> a.spc\n");
+    EXPECT_EQ(run({"--undo"}).out, dry.out);
+    EXPECT_EQ(read("files/a.spc"), spc("b"));
+    EXPECT_EQ(read("files/c.spc"), spc("a"));
+}
+
 TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
     put("files/a.spc", spc("Alpha", 1));
     put("files/b.spc", spc("Beta", 2));

@@ -16,9 +16,13 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// True when the entry at path (as a dry run's pretended moves leave it) is
+// the file the record moved.
 bool isTheMovedFile(const std::string& path, const JournalRecord& record) {
+    std::string onDisk;
     struct stat info;
-    return lstat(path.c_str(), &info) == 0 && static_cast<unsigned long long>(info.st_dev) == record.device &&
+    return standin::pretendedEntry(path.c_str(), onDisk) && lstat(onDisk.c_str(), &info) == 0 &&
+           static_cast<unsigned long long>(info.st_dev) == record.device &&
            static_cast<unsigned long long>(info.st_ino) == record.inode;
 }
 
