@@ -2,8 +2,11 @@
 # The Windows side, from a fresh clone: builds the 32-bit brindlemark.exe with
 # MinGW-w64 (preset mingw-i686), checks that it is a PE32 GUI program that
 # imports system DLLs only, runs the test programs under Wine (ctest: the
-# portable unit tests and the real dialog) and drives the unmodified program
-# through a real drop under Xvfb.
+# portable unit tests, the real dialog in the 8-bit code page, the manifest
+# and version block read back from brindlemark.exe, and probes showing that
+# the harness fails a program that exits non-zero or crashes after a passing
+# summary) and drives the unmodified program through real drops under Xvfb,
+# names beyond code page 1252 included.
 #
 #   scripts/test-windows.sh [--update-screenshot]
 #
@@ -17,6 +20,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
+started=$(date +%s)
 require=${BRINDLEMARK_REQUIRE_WINDOWS:-0}
 update_screenshot=0
 case "${1:-}" in
@@ -116,10 +120,13 @@ cat "$build/ctest.log"
 # the tag reader's, the renaming's and the real dialog's must all be there.
 grep -Eq '^100% tests passed, 0 tests failed out of [0-9]+' "$build/ctest.log" ||
     fail "ctest under Wine did not report every test passed (log: $build/ctest.log)"
-for program in spctag_tests rename_tests main_dialog_tests; do
+# The probes pass only by being counted failed (WILL_FAIL): they must be there.
+for program in spctag_tests rename_tests main_dialog_tests program_resources_tests \
+    harness_probe_exit23 harness_probe_crash harness_probe_summary; do
     grep -Eq " $program \.+ +Passed" "$build/ctest.log" || fail "$program did not pass under Wine (log: $build/ctest.log)"
 done
 say "ok: the test programs passed under Wine ($preset)"
+say "ok: a test program exiting 23, or crashing, after a passing summary was counted failed"
 wineserver -k
 wineserver -w
 
@@ -135,7 +142,7 @@ else
     xvfb-run -a -s "-screen 0 1024x768x24" sh tests/windows/e2e_drop.sh "$build" "$loader" >"$build/e2e.log" 2>&1 || true
     cat "$build/e2e.log"
     [ "$(tail -n 1 "$build/e2e.log")" = "e2e: PASSED" ] || fail "the end-to-end drop into brindlemark.exe (log: $build/e2e.log)"
-    say "ok: brindlemark.exe ($preset) renamed the files of a real drop and ended with code 0"
+    say "ok: brindlemark.exe ($preset) renamed the files of real drops, names beyond code page 1252 included, and ended with code 0"
     if [ "$update_screenshot" = 1 ]; then
         mkdir -p docs
         cp "$build/dialog.png" docs/dialog.png
@@ -143,4 +150,8 @@ else
     fi
 fi
 wineserver -k 2>/dev/null || true
-say "PASSED"
+case $preset in
+    mingw-i686) ran="the 32-bit build" ;;
+    *) ran="the 64-bit build ($preset; this kernel runs no 32-bit code)" ;;
+esac
+say "PASSED in $(($(date +%s) - started)) s; the Wine tests ran on $ran"

@@ -82,4 +82,41 @@ TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) 
     EXPECT_EQ(contents(folder.pathOf("Used.spc")), usedSong);
 }
 
+// Windows takes these names for devices (a move there can hand the file to
+// the device and delete it), and a POSIX file system takes them for plain
+// names: here only the batch's own refusal stands between the file and the
+// name, so the batch is seen refusing it on every system.
+TEST(RenameBatchNewName, IsNeverAWindowsDeviceName) {
+    const spcbuild::TempDir folder;
+    ASSERT_FALSE(folder.path().empty());
+    const struct {
+        const char* title;
+        bool device;
+    } songs[] = {
+        {"Nul", true},   {"con", true},     {"AUX", true},     {"Prn", true},   {"com9", true},
+        {"LPT1", true},  {"CONIN$", true},  {"conout$", true}, {"nul. .", true}, {"Con.spc", true},
+        {"Nully", false}, {"COM10", false}, {"LPT", false},    {"CONOUT", false},
+    };
+    standin::Drop drop;
+    Lines expected;
+    for (std::size_t i = 0; i < std::size(songs); ++i) {
+        const std::string name = "s" + std::to_string(i) + ".spc";
+        drop.paths.push_back(folder.write(name, song(songs[i].title)));
+        ASSERT_FALSE(drop.paths.back().empty());
+        expected.insert(expected.begin(), name + (songs[i].device ? " != " : " -> ") + songs[i].title + ".spc");
+    }
+    standin::Dialog dialog;
+    dialog.itemText[IDC_FORMAT] = "%S";
+
+    renameDroppedFiles(&dialog, &drop);
+
+    EXPECT_EQ(dialog.listLines[IDC_LOG], expected);
+    for (std::size_t i = 0; i < std::size(songs); ++i) {
+        SCOPED_TRACE(songs[i].title);
+        const std::string kept = songs[i].device ? "s" + std::to_string(i) + ".spc" : std::string(songs[i].title) + ".spc";
+        EXPECT_EQ(contents(folder.pathOf(kept)), song(songs[i].title));
+    }
+    EXPECT_EQ(files(folder.path()).size(), std::size(songs));
+}
+
 }  // namespace

@@ -1,12 +1,17 @@
 // Drives the unmodified brindlemark.exe from outside, as a user would:
 //
-//   drop_helper make FOLDER    writes the sample files of the end-to-end test
-//   drop_helper show           waits for the dialog and prints its state
-//   drop_helper drop PATH...   drops the files onto it and prints the log lines
-//   drop_helper close          sends WM_CLOSE
+//   drop_helper make FOLDER         writes the sample files of the end-to-end test
+//   drop_helper make-names FOLDER   writes the sample of names outside code page 1252
+//   drop_helper show                waits for the dialog and prints its state
+//   drop_helper drop PATH...        drops the files onto it as Explorer does
+//                                   (UTF-16 paths) and prints the log lines
+//   drop_helper drop-8bit PATH...   the same in its 8-bit code page, as older
+//                                   programs drop
+//   drop_helper close               sends WM_CLOSE
 //
-// Everything it learns is printed, one fact a line, for the test script to
-// compare; the exit code only says whether it could talk to the dialog.
+// Everything it learns is printed in UTF-8, one fact a line, for the test
+// script to compare; the exit code only says whether it could talk to the
+// dialog. Its arguments are read in UTF-16, so that any name reaches it.
 
 #include <windows.h>
 
@@ -14,6 +19,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <shellapi.h>
 
 #include "tests/support/spc_builder.h"
 #include "tests/windows/drop_hook.h"
@@ -44,12 +51,20 @@ LRESULT ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // Text crosses the process boundary as UTF-16: ANSI list-box reads from
 // another process are not dependable.
-std::string toAnsi(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string ansi(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], size, nullptr, nullptr);
-    ansi.resize(std::strlen(ansi.c_str()));
-    return ansi;
+std::string toUtf8(const std::wstring& text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], size, nullptr, nullptr);
+    utf8.resize(std::strlen(utf8.c_str()));
+    return utf8;
+}
+
+std::wstring fromUtf8(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], size);
+    wide.resize(std::wcslen(wide.c_str()));
+    return wide;
 }
 
 std::string windowText(HWND window) {
@@ -57,7 +72,7 @@ std::string windowText(HWND window) {
     if (length < 0) return "(no answer)";
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    return toAnsi(text);
+    return toUtf8(text);
 }
 
 bool printLogLines(HWND dialog) {
@@ -71,7 +86,7 @@ bool printLogLines(HWND dialog) {
         if (length < 0) return false;
         std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
         ask(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&line[0]));
-        std::printf("line: %s\n", toAnsi(line).c_str());
+        std::printf("line: %s\n", toUtf8(line).c_str());
     }
     return true;
 }
@@ -107,7 +122,7 @@ HMODULE loadHookDll() {
     return LoadLibraryA(dll.c_str());
 }
 
-int drop(const std::vector<std::string>& paths) {
+int drop(const std::vector<std::string>& paths, bool wide) {
     HWND dialog = findDialog(30000);
     HMODULE dll = loadHookDll();
     if (dialog == nullptr || dll == nullptr) {
@@ -125,7 +140,7 @@ int drop(const std::vector<std::string>& paths) {
     std::string list;
     for (const std::string& path : paths) list.append(path).push_back('\0');
     list.push_back('\0');
-    if (!setDropList(list.data(), static_cast<UINT>(list.size()))) {
+    if (!setDropList(list.data(), static_cast<UINT>(list.size()), wide ? TRUE : FALSE)) {
         std::printf("drop: the list of paths is too long\n");
         return 1;
     }
@@ -164,16 +179,17 @@ int closeDialog() {
     return 0;
 }
 
+spcbuild::Bytes song(const std::string& title, const std::string& game = "Sample Game") {
+    spcbuild::TextTag tag;
+    tag.song = title;
+    tag.game = game;
+    return spcbuild::spcWithTextTag(tag);
+}
+
 // The end-to-end sample: each file meets another outcome of a drop onto the
 // default template "%N - %S".
 int make(const std::string& folder) {
     using namespace spcbuild;
-    auto song = [](const std::string& title, const std::string& game = "Sample Game") {
-        TextTag tag;
-        tag.song = title;
-        tag.game = game;
-        return spcWithTextTag(tag);
-    };
     Bytes intro = song("Opening");
     appendExtendedTag(intro, chunkBlock({valueChunk(0x12, 12 << 8)}));  // track 12
     const std::string notes = "not a sound file\n";
@@ -198,14 +214,63 @@ int make(const std::string& folder) {
     return 0;
 }
 
+// The sample of names beyond code page 1252, written by their UTF-16 names:
+// a folder named in Japanese, names with "é" and "è" (both in 1252), and
+// "Ōkami" (Ō is not) beside its 8-bit look-alike "Okami".
+int makeNames(const std::string& folder) {
+    const std::string japanese = "\xE8\x81\x96\xE5\x89\xA3\xE4\xBC\x9D\xE8\xAA\xAC";  // 聖剣伝説
+    const std::wstring inside = fromUtf8(folder + "\\" + japanese);
+    if (!CreateDirectoryW(inside.c_str(), nullptr)) {
+        std::printf("make-names: cannot make the folder (error %lu)\n", GetLastError());
+        return 1;
+    }
+    const struct {
+        std::string name;
+        spcbuild::Bytes bytes;
+    } files[] = {
+        {japanese + "\\\xE5\xBA\x8F\xE6\x9B\xB2-03.spc", song("Overture")},  // 序曲-03.spc
+        {japanese + "\\boss-09.spc", song("Boss")},
+        {"Caf\xC3\xA9-07.spc", song("Menu")},       // Café-07.spc
+        {"Cr\xC3\xA8me-08.spc", song("Dessert")},   // Crème-08.spc
+        {"\xC5\x8Ckami-04.spc", song("Wolf")},       // Ōkami-04.spc
+        {"Okami-04.spc", song("Look-alike")},
+    };
+    for (const auto& file : files) {
+        FILE* out = _wfopen(fromUtf8(folder + "\\" + file.name).c_str(), L"wb");
+        const bool written = out != nullptr && std::fwrite(file.bytes.data(), 1, file.bytes.size(), out) == file.bytes.size();
+        if (out == nullptr || std::fclose(out) != 0 || !written) {
+            std::printf("make-names: cannot write %s\n", file.name.c_str());
+            return 1;
+        }
+        std::printf("made: %s\n", file.name.c_str());
+    }
+    return 0;
+}
+
+// The arguments in UTF-8, read from the UTF-16 command line.
+std::vector<std::string> arguments() {
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    for (int i = 0; wide != nullptr && i < count; ++i) args.push_back(toUtf8(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "make" && argc == 3) return make(argv[2]);
-    if (command == "show" && argc == 2) return show();
-    if (command == "drop" && argc > 2) return drop(std::vector<std::string>(argv + 2, argv + argc));
-    if (command == "close" && argc == 2) return closeDialog();
-    std::fprintf(stderr, "usage: drop_helper make FOLDER | show | drop PATH... | close\n");
+int main() {
+    const std::vector<std::string> args = arguments();
+    const std::size_t count = args.size();
+    const std::string command = count > 1 ? args[1] : "";
+    std::vector<std::string> paths;
+    if (count > 2) paths.assign(args.begin() + 2, args.end());
+    if (command == "make" && count == 3) return make(args[2]);
+    if (command == "make-names" && count == 3) return makeNames(args[2]);
+    if (command == "show" && count == 2) return show();
+    if (command == "drop" && count > 2) return drop(paths, true);
+    if (command == "drop-8bit" && count > 2) return drop(paths, false);
+    if (command == "close" && count == 2) return closeDialog();
+    std::fprintf(stderr, "usage: drop_helper make FOLDER | make-names FOLDER | show | drop PATH... | drop-8bit PATH... | close\n");
     return 2;
 }

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -10,20 +12,22 @@ constexpr UINT kListCapacity = 16384;
 
 struct DropList {
     UINT size;        // bytes in paths, final NUL included; 0 = nothing stored
+    BOOL wide;        // dropped in UTF-16 rather than 8-bit
     LONG delivered;   // requests turned into WM_DROPFILES
-    char paths[kListCapacity];
+    char paths[kListCapacity];  // UTF-8
 };
 
 }  // namespace
 
 // One copy for every process that has the DLL loaded: the helper writes the
 // list, the hook reads it inside the dialog's process.
-static DropList sharedDrop __attribute__((section(".shared"), shared)) = {0, 0, {0}};
+static DropList sharedDrop __attribute__((section(".shared"), shared)) = {0, FALSE, 0, {0}};
 
-extern "C" __declspec(dllexport) BOOL setDropList(const char* paths, UINT size) {
+extern "C" __declspec(dllexport) BOOL setDropList(const char* utf8Paths, UINT size, BOOL wide) {
     if (size == 0 || size > kListCapacity) return FALSE;
-    std::memcpy(sharedDrop.paths, paths, size);
+    std::memcpy(sharedDrop.paths, utf8Paths, size);
     sharedDrop.size = size;
+    sharedDrop.wide = wide;
     return TRUE;
 }
 
@@ -31,19 +35,36 @@ extern "C" __declspec(dllexport) LONG deliveredDrops(void) {
     return InterlockedCompareExchange(&sharedDrop.delivered, 0, 0);
 }
 
-// Builds the drop block in this process: an ANSI DROPFILES header followed by
-// the stored list, in GMEM_MOVEABLE memory as the shell hands it over.
+// The stored list in UTF-16, or in this process's 8-bit code page (the
+// NULs between the paths carried along).
+static std::vector<BYTE> dropList() {
+    const int size = static_cast<int>(sharedDrop.size);
+    const int units = MultiByteToWideChar(CP_UTF8, 0, sharedDrop.paths, size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, sharedDrop.paths, size, &wide[0], units);
+    if (sharedDrop.wide) {
+        const auto* bytes = reinterpret_cast<const BYTE*>(wide.data());
+        return std::vector<BYTE>(bytes, bytes + wide.size() * sizeof(wchar_t));
+    }
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.data(), units, nullptr, 0, nullptr, nullptr);
+    std::vector<BYTE> list(static_cast<std::size_t>(bytes));
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), units, reinterpret_cast<char*>(list.data()), bytes, nullptr, nullptr);
+    return list;
+}
+
+// Builds the drop block in this process: a DROPFILES header followed by the
+// list, in GMEM_MOVEABLE memory as the shell hands it over.
 static HGLOBAL makeDropBlock() {
-    const UINT size = sharedDrop.size;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + size);
+    const std::vector<BYTE> list = dropList();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
     if (block == nullptr) return nullptr;
     auto* header = static_cast<DROPFILES*>(GlobalLock(block));
     header->pFiles = sizeof(DROPFILES);
     header->pt.x = 20;
     header->pt.y = 20;
     header->fNC = FALSE;
-    header->fWide = FALSE;
-    std::memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), sharedDrop.paths, size);
+    header->fWide = sharedDrop.wide;
+    std::memcpy(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES), list.data(), list.size());
     GlobalUnlock(block);
     return block;
 }

@@ -7,7 +7,9 @@
 // window's thread: a helper stores the paths in the DLL's shared section and
 // posts kDropRequestMessage; the hook, inside the receiving process, builds
 // the DROPFILES block there and turns the request into WM_DROPFILES before
-// the message is dispatched.
+// the message is dispatched. The paths travel in UTF-8; the block holds them
+// in UTF-16 as Explorer drops them, or in the receiver's 8-bit code page as
+// older programs drop them.
 
 #include <windows.h>
 
@@ -15,9 +17,10 @@
 
 extern "C" {
 
-// Stores the paths (each NUL-terminated, the list ended by one more NUL,
-// size bytes in all) for the next request. False when they do not fit.
-typedef BOOL (*SetDropListFn)(const char* paths, UINT size);
+// Stores the UTF-8 paths (each NUL-terminated, the list ended by one more
+// NUL, size bytes in all) for the next request, to be dropped in UTF-16
+// (wide) or 8-bit. False when they do not fit.
+typedef BOOL (*SetDropListFn)(const char* utf8Paths, UINT size, BOOL wide);
 
 // How many requests have been turned into WM_DROPFILES so far.
 typedef LONG (*DeliveredDropsFn)(void);

@@ -1,8 +1,11 @@
 #!/bin/sh
 # End-to-end test of the unmodified brindlemark.exe under Wine, run inside an
 # X server (Xvfb): start the program, find its dialog, check its state at
-# start, drop six files into it through the drop hook, check the log lines
-# and the files, take a screenshot, close it and check the exit code.
+# start, drop six files into it through the drop hook as Explorer drops
+# (UTF-16 paths), check the log lines and the files, take a screenshot; then
+# drop names beyond code page 1252 (a folder named in Japanese, "é", "Ō"),
+# which the program's UTF-8 code page carries, once as Explorer drops and
+# once in 8-bit as older programs drop; close it and check the exit code.
 #
 #   e2e_drop.sh BUILD_DIR WINE_LOADER
 #
@@ -18,6 +21,7 @@ helper=$build/tests/windows/drop_helper.exe
 # The "-" before a letter in the folder's name keeps the track fallback from
 # reaching a "-" in the folders above (such as mingw-i686).
 work=$build/e2e-drop
+names=$build/e2e-names
 screenshot=$build/dialog.png
 
 failed=0
@@ -34,8 +38,8 @@ check() {  # what expected actual
 helper() { "$wine" "$helper" "$@" 2>&1 | tr -d '\r'; }
 winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-rm -rf "$work" "$screenshot"
-mkdir -p "$work"
+rm -rf "$work" "$names" "$screenshot"
+mkdir -p "$work" "$names"
 wineserver -p
 "$wine" wineboot </dev/null >/dev/null 2>&1
 
@@ -89,6 +93,36 @@ if [ -n "$geometry" ] && import -window root -crop "$geometry" +repage "$screens
 else
     check "screenshot of the dialog taken" yes no
 fi
+
+# ---- Names beyond code page 1252 ----------------------------------------------
+japanese=聖剣伝説
+check "sample of names written" "made: $japanese\序曲-03.spc
+made: $japanese\boss-09.spc
+made: Café-07.spc
+made: Crème-08.spc
+made: Ōkami-04.spc
+made: Okami-04.spc" "$(helper make-names "$(winpath "$names")")"
+look_alike_sum=$(md5sum <"$names/Okami-04.spc")
+
+lines=$(helper drop "$(winpath "$names/$japanese/序曲-03.spc")" "$(winpath "$names/$japanese/boss-09.spc")" \
+    "$(winpath "$names/Café-07.spc")" "$(winpath "$names/Ōkami-04.spc")")
+check "log lines of the drop of names beyond code page 1252" "delivered: yes
+line count: 4
+line: Ōkami-04.spc -> 04 - Wolf.spc
+line: Café-07.spc -> 07 - Menu.spc
+line: boss-09.spc -> 09 - Boss.spc
+line: 序曲-03.spc -> 03 - Overture.spc" "$lines"
+lines=$(helper drop-8bit "$(winpath "$names/Crème-08.spc")")
+check "log lines of an 8-bit drop in the UTF-8 code page" "delivered: yes
+line count: 1
+line: Crème-08.spc -> 08 - Dessert.spc" "$lines"
+check "files after the drops of names" "03 - Overture.spc
+09 - Boss.spc
+04 - Wolf.spc
+07 - Menu.spc
+08 - Dessert.spc
+Okami-04.spc" "$(ls -1 "$names/$japanese" | LC_ALL=C sort; ls -1 "$names" | grep -v "^$japanese\$" | LC_ALL=C sort)"
+check "the look-alike of Ōkami-04.spc is unchanged" "$look_alike_sum" "$(md5sum <"$names/Okami-04.spc" 2>&1)"
 
 closing=$(helper close)
 check "close requested" "close: sent" "$closing"
