@@ -16,21 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-class FolderWalk : public ::testing::Test {
+class FolderWalk : public TempFolderTest {
 protected:
-    void SetUp() override {
-        char folderTemplate[] = "/tmp/bm_walk_XXXXXX";
-        ASSERT_NE(mkdtemp(folderTemplate), nullptr);
-        dir = folderTemplate;
-    }
-    void TearDown() override {
-        chmod((dir + "/locked").c_str(), 0755);
-        fs::remove_all(dir);
-    }
     void file(const std::string& name) {
         fs::create_directories(fs::path(dir + "/" + name).parent_path());
         std::ofstream(dir + "/" + name) << "x";
@@ -44,7 +37,6 @@ protected:
             });
         return found;
     }
-    std::string dir;
 };
 
 TEST_F(FolderWalk, TakesSpcFilesInByteOrderFoldersWhereTheirNamesFall) {

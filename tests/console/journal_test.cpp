@@ -13,20 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-class JournalFolderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char folderTemplate[] = "/tmp/bm_journal_XXXXXX";
-        ASSERT_NE(mkdtemp(folderTemplate), nullptr);
-        dir = folderTemplate;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string dir;
-};
+using JournalFolderTest = TempFolderTest;
 
 TEST(JournalPath, EveryByteButNulRoundTripsOnOneLine) {
     std::string everyByte;

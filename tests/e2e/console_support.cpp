@@ -143,23 +143,6 @@ Bytes spc(const std::string& song, std::uint16_t track, const std::string& game)
     return bytes;
 }
 
-void Folder::SetUp() {
-    char folderTemplate[] = "/tmp/bm_e2e_XXXXXX";
-    ASSERT_NE(mkdtemp(folderTemplate), nullptr);
-    dir = folderTemplate;
-}
-
-void Folder::TearDown() {
-    // Sub-folders a test locked are opened again first, so all can go.
-    std::error_code ignored;
-    for (auto it = fs::recursive_directory_iterator(dir, fs::directory_options::skip_permission_denied, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-        if (it->is_directory(ignored) && !it->is_symlink(ignored)) chmod(it->path().c_str(), 0755);
-    }
-    chmod(dir.c_str(), 0755);
-    fs::remove_all(dir, ignored);
-}
-
 void Folder::put(const std::string& name, const Bytes& bytes) {
     ASSERT_TRUE(spcbuild::writeFile(dir + "/" + name, bytes));
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/spc_builder.h"
+#include "tests/support/temp_folder.h"
 
 namespace e2e {
 
@@ -48,13 +49,9 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
 // any song title too long for the base tag.
 Bytes spc(const std::string& song, std::uint16_t track = 0, const std::string& game = "Game");
 
-// A temporary folder for one test, without "-" in its name (the track
-// fallback would read it), removed afterwards with all it holds.
-class Folder : public ::testing::Test {
+// A test in a temporary folder of its own, with ways to fill and read it.
+class Folder : public TempFolderTest {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     void put(const std::string& name, const Bytes& bytes);
     void put(const std::string& name, const std::string& text) { put(name, Bytes(text.begin(), text.end())); }
     Bytes read(const std::string& name);
@@ -62,8 +59,6 @@ protected:
     std::set<std::string> names(const std::string& sub = "");
     // Every entry's name and bytes.
     std::vector<std::pair<std::string, Bytes>> snapshot(const std::string& sub = "");
-
-    std::string dir;
 };
 
 }  // namespace e2e

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_folder.h"
+
 namespace {
 
 TEST(StandinDialog, ItemTextIsBoundedAndListsAppendAndEmpty) {
@@ -42,16 +44,11 @@ TEST(StandinDrop, CountsAndBoundsPaths) {
     EXPECT_EQ(DragQueryFileA(&drop, 2, path, sizeof path), 0u);
 }
 
-class StandinMove : public ::testing::Test {
+class StandinMove : public TempFolderTest {
 protected:
-    void SetUp() override {
-        char folderTemplate[] = "/tmp/brindlemark-move-XXXXXX";
-        ASSERT_NE(mkdtemp(folderTemplate), nullptr);
-        folder = folderTemplate;
-    }
     void TearDown() override {
         standin::endDryRun();
-        std::system(("rm -rf '" + folder + "'").c_str());
+        TempFolderTest::TearDown();
     }
     std::string make(const std::string& name, const std::string& content) {
         std::ofstream(folder + "/" + name) << content;
@@ -63,7 +60,7 @@ protected:
     }
     bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
-    std::string folder;
+    const std::string& folder = dir;
 };
 
 TEST_F(StandinMove, NeverReplacesAnExistingFile) {
