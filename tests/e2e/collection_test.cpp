@@ -2,6 +2,7 @@
 // outcome, JSON outcomes, and runs that are stopped or cannot write.
 
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,6 +165,25 @@ TEST_F(Collection, OutputThatCannotBeWrittenEndsTheRunWithAMessage) {
     EXPECT_EQ(shut.exitCode, 1);
     EXPECT_NE(shut.err.find("standard output is closed"), std::string::npos) << shut.err;
     EXPECT_TRUE(fs::exists(dir + "/b.spc"));
+}
+
+TEST_F(Collection, ProgressShowsOnATerminalOnlyWhenTheLinesGoElsewhereAndIsErasedAtTheEnd) {
+    const spcbuild::Bytes song = spc("Song");
+    for (int i = 0; i < 1500; ++i) putIn("set/p-" + std::to_string(10000 + i) + ".spc", song);
+    int terminal = -1, side = -1;
+    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+    RunSetup onTerminal;
+    onTerminal.inChild = [side] { dup2(side, 2); };
+    const Outcome r = run(dir, {"-r", "--dry-run", "set"}, onTerminal);
+    close(side);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
+    close(terminal);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(shown.find(" of 1500 files"), std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K") << shown;
+    EXPECT_EQ(r.err, "");
 }
 
 TEST_F(Collection, ARunStoppedHalfWayHasPrintedALineForEveryFileItRenamed) {
