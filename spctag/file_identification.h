@@ -26,8 +26,9 @@ long fileLength(std::FILE* file);
 using OpenPathHook = const char* (*)(const char* path);
 void setOpenPathHook(OpenPathHook hook);
 
-// Classifies the file at path (or at the path the open-path hook gives). For a kind above 0 the open stream is stored
-// in *file, positioned at offset 0, and belongs to the caller. For
+// Classifies the file at path (or at the path the open-path hook gives).
+// For a kind above 0 the open stream is stored in *file, positioned at
+// offset 0, and belongs to the caller. For
 // KIND_UNKNOWN and KIND_OPEN_FAILED *file is null and nothing stays open.
 // Only regular files are opened; folders, FIFOs and devices are
 // KIND_OPEN_FAILED, and opening never blocks.

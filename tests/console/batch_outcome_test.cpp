@@ -1,4 +1,4 @@
-// Reading the batch's lines back into outcomes, and their JSON objects.
+// Reading the batch's lines back into outcomes.
 
 #include "ui/console/batch_outcome.h"
 
@@ -6,7 +6,6 @@
 
 #include <string>
 
-#include "ui/console/batch_output.h"
 
 namespace {
 
@@ -35,18 +34,6 @@ TEST(BatchLine, EachLineReadsAsItsOutcomeWhateverTheNameHolds) {
         EXPECT_EQ(read.outcome, c.outcome) << c.line;
         EXPECT_EQ(read.newName, c.newName) << c.line;
     }
-}
-
-TEST(BatchLine, TheJsonObjectCannotBeFakedByANewlineInAName) {
-    const std::string dropped = "/m/x -> fake.spc\nb.spc";
-    const std::string line = "x -> fake.spc\nb.spc -> 2 - B\xe9.spc";
-    EXPECT_EQ(outcomeJson(dropped, line, readBatchLine(line, dropped)),
-              "{\"path\": \"/m/x -> fake.spc\\u000ab.spc\", \"newPath\": \"/m/2 - B\\u00e9.spc\", "
-              "\"outcome\": \"renamed\", \"line\": \"x -> fake.spc\\u000ab.spc -> 2 - B\\u00e9.spc\"}");
-    const std::string invalid = "Rename format is invalid";
-    EXPECT_EQ(outcomeJson("/m/a.spc", invalid, readBatchLine(invalid, "/m/a.spc")),
-              "{\"path\": \"/m/a.spc\", \"newPath\": null, \"outcome\": \"invalid-template\", "
-              "\"line\": \"Rename format is invalid\"}");
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ TEST_F(Collection, AFolderTreeIsTheDropOfItsSpcFilesInByteOrder) {
     putIn("game/disc-2/ff-03.spc", spc("Three"));
     fs::create_directories(dir + "/game");
     put("game/notes.txt", std::string("not taken"));
+    put("game/ff-04.spc.bak", std::string("not taken either"));
     putIn("loose.spc", spc("Loose", 9));
     fs::create_symlink(dir + "/loose.spc", dir + "/game/link.spc");
     fs::create_directory_symlink(dir + "/game", dir + "/game/loop");
@@ -71,7 +72,7 @@ TEST_F(Collection, AFolderTreeIsTheDropOfItsSpcFilesInByteOrder) {
     EXPECT_EQ(walked.err, "");
     EXPECT_EQ(walked.exitCode, 0);
     EXPECT_EQ(tree(), (std::set<std::string>{"game", "game/disc-2", "game/disc-2/03 - Three.spc", "game/01 - One.spc",
-                                             "game/02 - Two.spc", "game/notes.txt", "game/link.spc", "game/loop",
+                                             "game/02 - Two.spc", "game/notes.txt", "game/ff-04.spc.bak", "game/link.spc", "game/loop",
                                              "game/pipe.spc", "9 - Loose.spc"}));
 }
 

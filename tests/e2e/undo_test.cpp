@@ -106,6 +106,9 @@ TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
     EXPECT_NE(noFolder.err.find("nothing was renamed"), std::string::npos) << noFolder.err;
     EXPECT_EQ(noFolder.exitCode, 1);
     EXPECT_TRUE(fs::exists(dir + "/files/a.spc") && fs::exists(dir + "/files/b.spc"));
+    put("taken.journal", std::string("someone's file"));
+    EXPECT_EQ(run({"--journal", dir + "/taken.journal", "a.spc"}).exitCode, 1);  // never written over
+    EXPECT_EQ(read("taken.journal"), spcbuild::Bytes({'s', 'o', 'm', 'e', 'o', 'n', 'e', '\'', 's', ' ', 'f', 'i', 'l', 'e'}));
 
     // A full disk after the first record: that move is made, none after it.
     RunSetup full = setup;
