@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds brindlemark (and the sample maker) in build/dev when anything is
 # missing or out of date, then runs it on the arguments given:
-#   ./brindlemark.sh [--format TEMPLATE] [--dry-run] FILE...
+#   ./brindlemark.sh [OPTION]... FILE...   (see ./brindlemark.sh --help)
 set -e
 here=$(cd "$(dirname "$0")" && pwd)
 build="$here/build/dev"
