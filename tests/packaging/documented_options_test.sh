@@ -48,8 +48,8 @@ complete_words() {
         cd "$folder" || exit 1
         # shellcheck source=/dev/null
         source "$completion" || exit 1
-        spec=$(complete -p brindlemark 2>/dev/null) || { echo "no completion registered for brindlemark" >&2; exit 1; }
-        function=$(sed -n 's/.* -F \([^ ]*\) .*/\1/p' <<<"$spec")
+        registration=$(complete -p brindlemark 2>/dev/null) || { echo "no completion registered for brindlemark" >&2; exit 1; }
+        function=$(sed -n 's/.* -F \([^ ]*\) .*/\1/p' <<<"$registration")
         COMP_WORDS=(brindlemark "$@")
         COMP_CWORD=$#
         COMPREPLY=()
