@@ -155,6 +155,7 @@ bool JournalWriter::create(const std::string& path, std::string& error) {
     path_ = path;
     failed_ = false;
     recorded_ = false;
+    removeIfEmpty_ = false;
     if (!writeWhole(fd_, kHeader)) {
         error = "cannot write the journal " + path + ": " + std::strerror(errno);
         close(fd_);
@@ -183,7 +184,9 @@ bool JournalWriter::createIn(const std::string& folder, std::string& error) {
     char name[128];
     std::snprintf(name, sizeof name, "%s.%09ldZ-%ld%s", stamp, static_cast<long>(now.tv_nsec),
                   static_cast<long>(getpid()), kExtension);
-    return create(folder + "/" + name, error);
+    if (!create(folder + "/" + name, error)) return false;
+    removeIfEmpty_ = true;
+    return true;
 }
 
 bool JournalWriter::recordMove(const char* source, const char* target) {
@@ -215,7 +218,7 @@ bool JournalWriter::recordMove(const char* source, const char* target) {
 
 void JournalWriter::finish() {
     if (fd_ < 0) return;
-    if (!recorded_ && !failed_) {
+    if (!recorded_ && !failed_ && removeIfEmpty_) {
         unlink(path_.c_str());
     } else if (fsync(fd_) != 0) {
         std::fprintf(stderr, "brindlemark: cannot flush the journal %s to disk: %s\n", path_.c_str(),

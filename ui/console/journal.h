@@ -56,8 +56,9 @@ public:
     // from then on for every move.
     bool recordMove(const char* source, const char* target);
 
-    // Flushes the journal to disk and closes it. A journal that records no
-    // move is removed: there is nothing to undo.
+    // Flushes the journal to disk and closes it. A journal of the journal
+    // folder that records no move is removed: there is nothing to undo, and
+    // --undo is to take the run before it. A journal named by the user stays.
     void finish();
 
     const std::string& path() const { return path_; }
@@ -69,6 +70,7 @@ private:
     std::string line_;  // reused for each record
     bool failed_ = false;
     bool recorded_ = false;
+    bool removeIfEmpty_ = false;
 };
 
 struct Journal {
