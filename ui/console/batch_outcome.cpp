@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "rename/name_template.h"
+
 namespace {
 
 // The longest path a drop delivers; a longer one arrives cut.
@@ -28,8 +30,7 @@ bool startsWith(const std::string& text, std::size_t at, const char* prefix) {
 LineOutcome readBatchLine(const std::string& line, const std::string& droppedPath) {
     LineOutcome result;
     const std::string seen = droppedPath.substr(0, kDroppedPathMax);
-    const std::size_t slash = seen.rfind('/');
-    const std::string oldName = slash == std::string::npos ? seen : seen.substr(slash + 1);
+    const std::string oldName = afterLast(seen.c_str(), '/');
     if (line.compare(0, oldName.size(), oldName) == 0) {
         const std::size_t rest = oldName.size();
         if (startsWith(line, rest, " -> ") || startsWith(line, rest, " != ")) {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "rename/name_template.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
 #include "ui/tag_json.h"
@@ -20,8 +21,8 @@ std::string outcomeJson(const std::string& droppedPath, const std::string& line,
     appendJson(json, droppedPath);
     json += ", \"newPath\": ";
     if (outcome.outcome == BatchOutcome::Renamed || outcome.outcome == BatchOutcome::MoveFailed) {
-        const std::size_t slash = droppedPath.rfind('/');
-        appendJson(json, droppedPath.substr(0, slash == std::string::npos ? 0 : slash + 1) + outcome.newName);
+        const char* const path = droppedPath.c_str();
+        appendJson(json, std::string(path, afterLast(path, '/')) + outcome.newName);
     } else {
         json += "null";
     }

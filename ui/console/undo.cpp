@@ -6,15 +6,13 @@
 #include <cstdlib>
 
 #include "platform/win32_standin.h"
+#include "rename/name_template.h"
 #include "ui/console/journal.h"
 #include "ui/console/run_ending.h"
 
 namespace {
 
-std::string nameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string nameOf(const std::string& path) { return afterLast(path.c_str(), '/'); }
 
 // True when the entry at path (as a dry run's pretended moves leave it) is
 // the file the record moved.
