@@ -1,0 +1,49 @@
+#ifndef BRINDLEMARK_PLATFORM_READ_ONLY_FILE_H
+#define BRINDLEMARK_PLATFORM_READ_ONLY_FILE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#ifndef _WIN32
+#include "platform/file_descriptor.h"
+#endif
+
+namespace brindlemark::platform {
+
+// A regular file open for reading, closed when the object goes; move-only.
+// Reads are positioned (pread, or ReadFile at an offset), so a reader asks
+// for exactly the ranges it needs and never seeks.
+class ReadOnlyFile {
+public:
+    ReadOnlyFile() = default;
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    ~ReadOnlyFile();
+
+    // Opens path when it names a regular file (symlinks followed); a folder,
+    // a FIFO, a device or a file that cannot be opened gives a file that is
+    // not open. Opening never blocks and never makes a terminal the
+    // process's own.
+    static ReadOnlyFile open(const char* path);
+
+    bool isOpen() const;
+    // The size the file had when it was opened.
+    std::uint64_t size() const { return size_; }
+    // Stores up to count bytes from offset at out; returns how many it
+    // stored (fewer at the end of the file or when the read fails).
+    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const;
+
+private:
+#ifdef _WIN32
+    void* handle_ = nullptr;  // a HANDLE; null when not open
+#else
+    FileDescriptor fd_;
+#endif
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace brindlemark::platform
+
+#endif
