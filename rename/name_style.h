@@ -1,0 +1,29 @@
+#ifndef BRINDLEMARK_RENAME_NAME_STYLE_H
+#define BRINDLEMARK_RENAME_NAME_STYLE_H
+
+#include "spctag/id666_tag.h"
+
+namespace brindlemark::rename {
+
+// Makes a file name safe in place: control bytes, bytes from 0x80 up and
+// \ / : * ? " < > | become "_". The length does not change.
+void cleanFileName(char* name);
+
+// How the batch turns a tag's texts into a file name. The default is the
+// dialog's own rule: the texts as their bytes stand, and every byte from
+// 0x80 up made "_" with the rest of cleanFileName.
+class NameStyle {
+public:
+    virtual ~NameStyle() = default;
+    // Rewrites the tag's text items before the template is expanded (for
+    // instance decoded to UTF-8). Each stays a NUL-terminated text inside its
+    // own field. The default leaves them as they are.
+    virtual void prepareTag(ID666Tag& tag) const { static_cast<void>(tag); }
+    // Makes the new file name (stem and ".spc") safe in place; it may only
+    // become shorter, and never ends inside a character.
+    virtual void cleanName(char* name) const { cleanFileName(name); }
+};
+
+}  // namespace brindlemark::rename
+
+#endif
