@@ -2,11 +2,14 @@
 # The Windows side, from a fresh clone: builds the 32-bit brindlemark.exe with
 # MinGW-w64 (preset mingw-i686), checks that it is a PE32 GUI program that
 # imports system DLLs only, runs the test programs under Wine (ctest: the
-# portable unit tests, the real dialog in the 8-bit code page, the manifest
-# and version block read back from brindlemark.exe, and probes showing that
-# the harness fails a program that exits non-zero or crashes after a passing
-# summary) and drives the unmodified program through real drops under Xvfb,
-# names beyond code page 1252 included.
+# portable unit tests, the real dialog in the 8-bit code page, dropped path
+# forms Win32 would rewrite dropped onto a running brindlemark.exe, the
+# manifest and version block read back from brindlemark.exe, and probes
+# showing that the harness fails a program that exits non-zero or crashes
+# after a passing summary) and drives the unmodified program through real
+# drops under Xvfb, names beyond code page 1252 included. Before any test
+# runs, the Wine prefix's COM1..COM9 and LPT1..LPT9 are pointed at a
+# pseudo-terminal or /dev/null, never at a port of this machine.
 #
 #   scripts/test-windows.sh [--update-screenshot]
 #
@@ -88,7 +91,26 @@ build=$root/build/$preset
 # ---- The Wine prefix, inside the build folder ------------------------------------
 export WINEPREFIX="$build/wineprefix" WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LANG=C.UTF-8
 wine() { "$loader" "$@"; }
-trap 'wineserver -k 2>/dev/null || true' EXIT
+pty_holder=""
+# ports_registry COM1_TARGET: the prefix's serial and parallel ports, as a
+# file for regedit (see "The ports" below).
+ports_registry() {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n"COM1"="%s"\n' "$1"
+    for n in 2 3 4 5 6 7 8 9; do printf '"COM%d"="/dev/null"\n' "$n"; done
+    for n in 1 2 3 4 5 6 7 8 9; do printf '"LPT%d"="/dev/null"\n' "$n"; done
+}
+# On leaving: COM1 back to /dev/null (the pseudo-terminal goes with its
+# holder, and its number may later be another's terminal), the holder and
+# the server ended.
+leave() {
+    if [ -n "$pty_holder" ]; then
+        ports_registry /dev/null >"$build/ports.reg"
+        wine regedit /S "$(printf 'Z:%s' "$build/ports.reg" | tr / '\\')" </dev/null >/dev/null 2>&1 || true
+        kill "$pty_holder" 2>/dev/null || true
+    fi
+    wineserver -k 2>/dev/null || true
+}
+trap leave EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "making the Wine prefix $WINEPREFIX"
     wine wineboot -i </dev/null >/dev/null 2>&1
@@ -104,8 +126,49 @@ wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debu
     /d 'no-debugger-for-tests.exe' /f >/dev/null
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+
+# ---- The ports ---------------------------------------------------------------------
+# A file named aux.spc or com1.spc opens COM1 (AUX is COM1, PRN is LPT1), and
+# Wine maps COM1 to the machine's first serial port: no test may reach it.
+# COM1 leads to a pseudo-terminal this script holds and nobody writes to, so
+# that a dialog reading it hangs as on an idle port (the test sees that), the
+# other names COM2..COM9 and LPT1..LPT9 to /dev/null. Wine's mount manager
+# makes the dosdevices links anew at each start, a serial port of the machine
+# at the first number not set here (COM10 or later, which no file name
+# reaches), so the ports are set in HKLM\Software\Wine\Ports and the links
+# checked once the server runs again. Without python3 to hold the
+# pseudo-terminal, COM1 leads to /dev/null too.
+com1=/dev/null
+if have python3; then
+    python3 -c 'import os, pty, time
+master, slave = pty.openpty()
+print(os.ttyname(slave), flush=True)
+os.close(slave)
+while True:
+    time.sleep(3600)' >"$build/pty.name" &
+    pty_holder=$!
+    waited=0
+    while [ ! -s "$build/pty.name" ] && [ "$waited" -lt 100 ]; do sleep 0.1; waited=$((waited + 1)); done
+    com1=$(cat "$build/pty.name")
+    [ -c "$com1" ] || fail "no pseudo-terminal for COM1 (python3 printed: $com1)"
+else
+    say "NOTE: no python3 to hold a pseudo-terminal: COM1 leads to /dev/null, where a dialog reading it does not hang"
+fi
+ports_registry "$com1" >"$build/ports.reg"
+wine regedit /S "$(printf 'Z:%s' "$build/ports.reg" | tr / '\\')" </dev/null >/dev/null 2>&1
 wineserver -k 2>/dev/null || true
 wineserver -w
+# ports_safe: every port a file name reaches leads where it was set, or nowhere.
+ports_safe() {
+    for port in com1 com2 com3 com4 com5 com6 com7 com8 com9 lpt1 lpt2 lpt3 lpt4 lpt5 lpt6 lpt7 lpt8 lpt9; do
+        link="$WINEPREFIX/dosdevices/$port"
+        [ -L "$link" ] || [ -e "$link" ] || continue
+        case "$port:$(readlink "$link")" in
+            "com1:$com1" | *:/dev/null) ;;
+            *) say "$port leads to $(readlink "$link")"; return 1 ;;
+        esac
+    done
+}
 
 # Wine must really run this build's programs: a missing loader part can
 # make it print nothing and exit 0.
@@ -119,6 +182,9 @@ esac
 # A server started first and detached keeps each test from waiting for it.
 wineserver -p
 wine wineboot </dev/null >/dev/null 2>&1
+ports_safe || fail "the Wine prefix's ports do not lead where they were set"
+say "ok: COM1 (and AUX) lead to $com1; COM2..COM9, LPT1..LPT9 to /dev/null"
+export BRINDLEMARK_SAFE_PORTS=1
 ctest --preset "$preset" --no-tests=error -j2 >"$build/ctest.log" 2>&1 && status=0 || status=$?
 cat "$build/ctest.log"
 [ "$status" = 0 ] || fail "ctest under Wine (whole log: $build/ctest.log)"
@@ -127,7 +193,7 @@ cat "$build/ctest.log"
 grep -Eq '^100% tests passed, 0 tests failed out of [0-9]+' "$build/ctest.log" ||
     fail "ctest under Wine did not report every test passed (log: $build/ctest.log)"
 # The probes pass only by being counted failed (WILL_FAIL): they must be there.
-for program in spctag_tests rename_tests main_dialog_tests program_resources_tests \
+for program in spctag_tests rename_tests main_dialog_tests dropped_forms_tests program_resources_tests \
     harness_probe_exit23 harness_probe_crash harness_probe_summary; do
     grep -Eq " $program \.+ +Passed" "$build/ctest.log" || fail "$program did not pass under Wine (log: $build/ctest.log)"
 done

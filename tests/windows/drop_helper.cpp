@@ -23,76 +23,26 @@
 #include <shellapi.h>
 
 #include "tests/support/spc_builder.h"
-#include "tests/windows/drop_hook.h"
+#include "tests/windows/remote_dialog.h"
 
 namespace {
 
-constexpr char kDialogClass[] = "#32770";
-constexpr char kCaption[] = "Brindlemark 2.0";
-constexpr int kLogId = 1000;
+using remote::fromUtf8;
+using remote::toUtf8;
+using remote::windowText;
+
 constexpr int kFormatId = 1007;
-constexpr UINT kAnswerMs = 5000;
-
-HWND findDialog(DWORD waitMs) {
-    for (DWORD waited = 0;; waited += 100) {
-        if (HWND dialog = FindWindowA(kDialogClass, kCaption)) return dialog;
-        if (waited >= waitMs) return nullptr;
-        Sleep(100);
-    }
-}
-
-// Sends a message with a time limit, so that a hung or crashed dialog makes
-// the helper fail instead of blocking for ever. -1 when there was no answer.
-LRESULT ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result)) return -1;
-    return static_cast<LRESULT>(result);
-}
-
-// Text crosses the process boundary as UTF-16: ANSI list-box reads from
-// another process are not dependable.
-std::string toUtf8(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], size, nullptr, nullptr);
-    utf8.resize(std::strlen(utf8.c_str()));
-    return utf8;
-}
-
-std::wstring fromUtf8(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size > 0 ? size : 1), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], size);
-    wide.resize(std::wcslen(wide.c_str()));
-    return wide;
-}
-
-std::string windowText(HWND window) {
-    const LRESULT length = ask(window, WM_GETTEXTLENGTH, 0, 0);
-    if (length < 0) return "(no answer)";
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    ask(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
-    return toUtf8(text);
-}
 
 bool printLogLines(HWND dialog) {
-    HWND list = GetDlgItem(dialog, kLogId);
-    const LRESULT count = ask(list, LB_GETCOUNT, 0, 0);
-    if (count < 0) return false;
-    std::printf("line count: %ld\n", static_cast<long>(count));
-    for (LRESULT i = 0; i < count; ++i) {
-        const auto index = static_cast<WPARAM>(i);
-        const LRESULT length = ask(list, LB_GETTEXTLEN, index, 0);
-        if (length < 0) return false;
-        std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
-        ask(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&line[0]));
-        std::printf("line: %s\n", toUtf8(line).c_str());
-    }
+    std::vector<std::string> lines;
+    if (!remote::logLines(dialog, lines)) return false;
+    std::printf("line count: %ld\n", static_cast<long>(lines.size()));
+    for (const std::string& line : lines) std::printf("line: %s\n", line.c_str());
     return true;
 }
 
 int show() {
-    HWND dialog = findDialog(30000);
+    HWND dialog = remote::findDialog(0, 30000);
     if (dialog == nullptr) {
         std::printf("dialog: not found\n");
         return 1;
@@ -108,68 +58,32 @@ int show() {
     return 0;
 }
 
-template <typename Fn>
-Fn exported(HMODULE dll, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
-}
-
-HMODULE loadHookDll() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
-    std::string dll(path);
-    dll.replace(dll.rfind('\\') + 1, std::string::npos, "drop_hook.dll");
-    return LoadLibraryA(dll.c_str());
-}
-
-int drop(const std::vector<std::string>& paths, bool wide) {
-    HWND dialog = findDialog(30000);
-    HMODULE dll = loadHookDll();
-    if (dialog == nullptr || dll == nullptr) {
-        std::printf("drop: %s\n", dialog == nullptr ? "dialog not found" : "drop_hook.dll not loaded");
+int drop(const std::vector<std::string>& paths, DropForm form) {
+    HWND dialog = remote::findDialog(0, 30000);
+    if (dialog == nullptr) {
+        std::printf("drop: dialog not found\n");
         return 1;
     }
-    auto setDropList = exported<SetDropListFn>(dll, BRINDLEMARK_SET_DROP_LIST);
-    auto deliveredDrops = exported<DeliveredDropsFn>(dll, BRINDLEMARK_DELIVERED_DROPS);
-    auto hookProc = exported<HOOKPROC>(dll, BRINDLEMARK_DROP_HOOK_PROC);
-    if (setDropList == nullptr || deliveredDrops == nullptr || hookProc == nullptr) {
-        std::printf("drop: drop_hook.dll lacks its exports\n");
+    std::string why;
+    switch (remote::drop(dialog, paths, form, why)) {
+    case remote::Dropped::noHook:
+        std::printf("drop: %s\n", why.c_str());
         return 1;
-    }
-
-    std::string list;
-    for (const std::string& path : paths) list.append(path).push_back('\0');
-    list.push_back('\0');
-    if (!setDropList(list.data(), static_cast<UINT>(list.size()), wide ? TRUE : FALSE)) {
-        std::printf("drop: the list of paths is too long\n");
+    case remote::Dropped::notDelivered:
+        std::printf("delivered: no\n");
         return 1;
-    }
-
-    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
-    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, hookProc, dll, thread);
-    if (hook == nullptr) {
-        std::printf("drop: hook not set (error %lu)\n", GetLastError());
+    case remote::Dropped::noAnswer:
+        std::printf("delivered: yes, then no answer\n");
         return 1;
+    case remote::Dropped::answered:
+        break;
     }
-    const LONG before = deliveredDrops();
-    PostMessageA(dialog, RegisterWindowMessageA(BRINDLEMARK_DROP_REQUEST_MESSAGE), 0, 0);
-    DWORD waited = 0;
-    while (deliveredDrops() == before && waited < 10000) {
-        Sleep(5);
-        waited += 5;
-    }
-    const bool delivered = deliveredDrops() != before;
-    // The drop is handled within its message; the dialog answers this one
-    // only once that is done.
-    const bool answered = delivered && ask(dialog, WM_NULL, 0, 0) != -1;
-    UnhookWindowsHookEx(hook);
-    std::printf("delivered: %s\n", delivered ? (answered ? "yes" : "yes, then no answer") : "no");
-    if (!answered) return 1;
+    std::printf("delivered: yes\n");
     return printLogLines(dialog) ? 0 : 1;
 }
 
 int closeDialog() {
-    HWND dialog = findDialog(0);
+    HWND dialog = remote::findDialog(0, 0);
     if (dialog == nullptr) {
         std::printf("close: dialog not found\n");
         return 1;
@@ -268,8 +182,8 @@ int main() {
     if (command == "make" && count == 3) return make(args[2]);
     if (command == "make-names" && count == 3) return makeNames(args[2]);
     if (command == "show" && count == 2) return show();
-    if (command == "drop" && count > 2) return drop(paths, true);
-    if (command == "drop-8bit" && count > 2) return drop(paths, false);
+    if (command == "drop" && count > 2) return drop(paths, DROP_UTF16);
+    if (command == "drop-8bit" && count > 2) return drop(paths, DROP_ANSI);
     if (command == "close" && count == 2) return closeDialog();
     std::fprintf(stderr, "usage: drop_helper make FOLDER | make-names FOLDER | show | drop PATH... | drop-8bit PATH... | close\n");
     return 2;

@@ -12,22 +12,22 @@ constexpr UINT kListCapacity = 16384;
 
 struct DropList {
     UINT size;        // bytes in paths, final NUL included; 0 = nothing stored
-    BOOL wide;        // dropped in UTF-16 rather than 8-bit
+    UINT form;        // DropForm
     LONG delivered;   // requests turned into WM_DROPFILES
-    char paths[kListCapacity];  // UTF-8
+    char paths[kListCapacity];  // UTF-8, or bytes for DROP_BYTES
 };
 
 }  // namespace
 
 // One copy for every process that has the DLL loaded: the helper writes the
 // list, the hook reads it inside the dialog's process.
-static DropList sharedDrop __attribute__((section(".shared"), shared)) = {0, FALSE, 0, {0}};
+static DropList sharedDrop __attribute__((section(".shared"), shared)) = {0, DROP_UTF16, 0, {0}};
 
-extern "C" __declspec(dllexport) BOOL setDropList(const char* utf8Paths, UINT size, BOOL wide) {
-    if (size == 0 || size > kListCapacity) return FALSE;
-    std::memcpy(sharedDrop.paths, utf8Paths, size);
+extern "C" __declspec(dllexport) BOOL setDropList(const char* paths, UINT size, UINT form) {
+    if (size == 0 || size > kListCapacity || form > DROP_BYTES) return FALSE;
+    std::memcpy(sharedDrop.paths, paths, size);
     sharedDrop.size = size;
-    sharedDrop.wide = wide;
+    sharedDrop.form = form;
     return TRUE;
 }
 
@@ -35,14 +35,15 @@ extern "C" __declspec(dllexport) LONG deliveredDrops(void) {
     return InterlockedCompareExchange(&sharedDrop.delivered, 0, 0);
 }
 
-// The stored list in UTF-16, or in this process's 8-bit code page (the
-// NULs between the paths carried along).
+// The stored list in UTF-16, in this process's 8-bit code page, or as its
+// bytes stand (the NULs between the paths carried along).
 static std::vector<BYTE> dropList() {
     const int size = static_cast<int>(sharedDrop.size);
+    if (sharedDrop.form == DROP_BYTES) return std::vector<BYTE>(sharedDrop.paths, sharedDrop.paths + size);
     const int units = MultiByteToWideChar(CP_UTF8, 0, sharedDrop.paths, size, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, sharedDrop.paths, size, &wide[0], units);
-    if (sharedDrop.wide) {
+    if (sharedDrop.form == DROP_UTF16) {
         const auto* bytes = reinterpret_cast<const BYTE*>(wide.data());
         return std::vector<BYTE>(bytes, bytes + wide.size() * sizeof(wchar_t));
     }
@@ -63,7 +64,7 @@ static HGLOBAL makeDropBlock() {
     header->pt.x = 20;
     header->pt.y = 20;
     header->fNC = FALSE;
-    header->fWide = sharedDrop.wide;
+    header->fWide = sharedDrop.form == DROP_UTF16;
     std::memcpy(reinterpret_cast<BYTE*>(header) + sizeof(DROPFILES), list.data(), list.size());
     GlobalUnlock(block);
     return block;

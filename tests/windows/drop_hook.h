@@ -9,7 +9,8 @@
 // the DROPFILES block there and turns the request into WM_DROPFILES before
 // the message is dispatched. The paths travel in UTF-8; the block holds them
 // in UTF-16 as Explorer drops them, or in the receiver's 8-bit code page as
-// older programs drop them.
+// older programs drop them; or the paths travel as bytes and the block holds
+// exactly those bytes, as a program of another code page drops them.
 
 #include <windows.h>
 
@@ -17,10 +18,17 @@
 
 extern "C" {
 
-// Stores the UTF-8 paths (each NUL-terminated, the list ended by one more
-// NUL, size bytes in all) for the next request, to be dropped in UTF-16
-// (wide) or 8-bit. False when they do not fit.
-typedef BOOL (*SetDropListFn)(const char* utf8Paths, UINT size, BOOL wide);
+// How the block holds the paths.
+enum DropForm : UINT {
+    DROP_UTF16 = 0,  // UTF-16 (fWide), as Explorer drops
+    DROP_ANSI = 1,   // 8-bit, in the receiver's code page
+    DROP_BYTES = 2,  // 8-bit, the given bytes as they stand
+};
+
+// Stores the paths (each NUL-terminated, the list ended by one more NUL,
+// size bytes in all; UTF-8 unless form is DROP_BYTES) for the next request.
+// False when they do not fit.
+typedef BOOL (*SetDropListFn)(const char* paths, UINT size, UINT form);
 
 // How many requests have been turned into WM_DROPFILES so far.
 typedef LONG (*DeliveredDropsFn)(void);
