@@ -1,7 +1,12 @@
 #ifndef BRINDLEMARK_PLATFORM_DROPPED_PATH_H
 #define BRINDLEMARK_PLATFORM_DROPPED_PATH_H
 
-#include "platform/win32_api.h"
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <shellapi.h>
 
 // True when path, the 8-bit form DragQueryFileA stored for the dropped file
 // at index, would not reach exactly the file that was dropped once the A
@@ -18,4 +23,5 @@
 // opened or moved.
 bool droppedPathAltered(HDROP drop, UINT index, const char* path);
 
+#endif
 #endif
