@@ -140,6 +140,7 @@ wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
 # pseudo-terminal, COM1 leads to /dev/null too.
 com1=/dev/null
 if have python3; then
+    rm -f "$build/pty.name"  # not there until the holder has written it
     python3 -c 'import os, pty, time
 master, slave = pty.openpty()
 print(os.ttyname(slave), flush=True)
