@@ -63,7 +63,8 @@ bool writeBytes(const std::wstring& path, const Bytes& bytes) {
 }
 
 Bytes readBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(verbatim(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(verbatim(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return {};
     Bytes bytes(static_cast<std::size_t>(GetFileSize(file, nullptr)));
     DWORD read = 0;
@@ -97,16 +98,22 @@ void listFiles(const std::wstring& folder, const std::string& prefix, Lines& nam
     });
 }
 
-// Removes folder and all below it, names Win32 would rewrite included (a
-// plain path to con.spc would reach the console).
-void removeTree(const std::wstring& folder) {
+// Removes all below folder, names Win32 would rewrite included (a plain
+// path to con.spc would reach the console).
+void removeBelow(const std::wstring& folder) {
     forEachEntry(folder, [&](const std::wstring& name, bool isFolder) {
+        const std::wstring path = verbatim(folder + L"\\" + name);
         if (isFolder) {
-            removeTree(folder + L"\\" + name);
+            removeBelow(folder + L"\\" + name);
+            RemoveDirectoryW(path.c_str());
         } else {
-            DeleteFileW(verbatim(folder + L"\\" + name).c_str());
+            DeleteFileW(path.c_str());
         }
     });
+}
+
+void removeTree(const std::wstring& folder) {
+    removeBelow(folder);
     RemoveDirectoryW(verbatim(folder).c_str());
 }
 
@@ -208,10 +215,14 @@ std::vector<DroppedForm> droppedForms(std::size_t folderLength) {
 
     return {
         // Trailing dots and spaces: Win32 strips them from every component.
-        {"1: trailing dot, UTF-16", DROP_UTF16, "a-01.spc.", "a-01.spc. is not an SPC", {}, {"a-01.spc", "a-01.spc."}},
-        {"1: trailing space, UTF-16", DROP_UTF16, "a-01.spc ", "a-01.spc  is not an SPC", {}, {"a-01.spc", "a-01.spc "}},
-        {"1: dot and space, 8-bit", DROP_ANSI, "a-01.spc. .", "a-01.spc. . is not an SPC", {}, {"a-01.spc", "a-01.spc. ."}},
-        {"1: look-alike only, dropped file absent", DROP_UTF16, "b-02.spc..", "b-02.spc.. is not an SPC", {}, {"b-02.spc"}},
+        {"1: trailing dot, UTF-16", DROP_UTF16, "a-01.spc.", "a-01.spc. is not an SPC", {},
+         {"a-01.spc", "a-01.spc."}},
+        {"1: trailing space, UTF-16", DROP_UTF16, "a-01.spc ", "a-01.spc  is not an SPC", {},
+         {"a-01.spc", "a-01.spc "}},
+        {"1: dot and space, 8-bit", DROP_ANSI, "a-01.spc. .", "a-01.spc. . is not an SPC", {},
+         {"a-01.spc", "a-01.spc. ."}},
+        {"1: look-alike only, dropped file absent", DROP_UTF16, "b-02.spc..", "b-02.spc.. is not an SPC", {},
+         {"b-02.spc"}},
         {"1: folder with a trailing dot", DROP_UTF16, "dir.\\x-03.spc", "x-03.spc is not an SPC", {},
          {"dir\\x-03.spc", "dir.\\x-03.spc"}},
         {"1: folder with a trailing space, 8-bit", DROP_ANSI, "dir \\x-03.spc", "x-03.spc is not an SPC", {},
@@ -287,7 +298,8 @@ std::string droppedPath(const DroppedForm& form, const std::string& folder) {
         std::string folder;
     } marks[] = {{"<F/>", forward}, {"<V>", "\\\\?\\" + folder}};
     for (const auto& mark : marks) {
-        if (form.dropped.rfind(mark.mark, 0) == 0) return mark.folder + form.dropped.substr(std::string(mark.mark).size());
+        const std::string start = mark.mark;
+        if (form.dropped.compare(0, start.size(), start) == 0) return mark.folder + form.dropped.substr(start.size());
     }
     return folder + "\\" + form.dropped;
 }
@@ -321,7 +333,8 @@ TEST(DroppedForms, ReachOnlyTheDroppedFileOrNone) {
         Lines names = form.untouched;
         if (!form.touched.from.empty()) names.push_back(form.touched.from);
         for (const std::string& name : names) {
-            const Bytes bytes = song(name == form.touched.from ? "Dropped" : "Look-alike " + std::to_string(made.size()));
+            const Bytes bytes =
+                song(name == form.touched.from ? "Dropped" : "Look-alike " + std::to_string(made.size()));
             ASSERT_TRUE(makeFoldersOf(folder, fromUtf8(name)) && writeBytes(folder + L"\\" + fromUtf8(name), bytes))
                 << name << ": error " << GetLastError();
             made[name] = bytes;
@@ -329,7 +342,8 @@ TEST(DroppedForms, ReachOnlyTheDroppedFileOrNone) {
         ASSERT_TRUE(remote::setWindowText(GetDlgItem(program.dialog(), IDC_FORMAT), form.nameTemplate));
 
         std::string why;
-        const remote::Dropped dropped = remote::drop(program.dialog(), {droppedPath(form, toUtf8(folder))}, form.form, why);
+        const std::string path = droppedPath(form, toUtf8(folder));
+        const remote::Dropped dropped = remote::drop(program.dialog(), {path}, form.form, why);
         if (dropped != remote::Dropped::answered) {
             ADD_FAILURE() << why;
             program.stop();
@@ -351,7 +365,7 @@ TEST(DroppedForms, ReachOnlyTheDroppedFileOrNone) {
             EXPECT_EQ(readBytes(folder + L"\\" + fromUtf8(form.touched.to)), made[form.touched.from]);
         }
         EXPECT_EQ(filesBelow(workingFolder), Lines{}) << "a file was moved into the program's working folder";
-        forEachEntry(workingFolder, [&](const std::wstring& name, bool) { DeleteFileW(verbatim(workingFolder + L"\\" + name).c_str()); });
+        removeBelow(workingFolder);  // it stays the program's working folder
     }
     program.stop();
     if (!HasFailure()) removeTree(root);
