@@ -146,8 +146,11 @@ public:
                             &startup, &process_)) {
             return false;
         }
+        // Idle once the dialog waits for input: created, its template box
+        // filled, its controls there.
+        WaitForInputIdle(process_.hProcess, 30000);
         dialog_ = remote::findDialog(process_.dwProcessId, 30000);
-        return dialog_ != nullptr;
+        return dialog_ != nullptr && remote::ask(dialog_, WM_NULL, 0, 0) != -1;
     }
 
     // Closes the dialog, or ends the program where it does not answer.
