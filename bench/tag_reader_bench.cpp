@@ -10,7 +10,7 @@
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
 #include "spctag/spc_layout.h"
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 using namespace spcbuild;
 

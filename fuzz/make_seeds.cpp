@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz/name_input.h"
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 using namespace spcbuild;
 

@@ -18,7 +18,6 @@
 #include <utility>
 
 #include "platform/dropped_path.h"
-#include "spctag/file_identification.h"
 
 namespace {
 
@@ -230,8 +229,6 @@ struct DryRun {
 
 DryRun dryRun;
 
-const char* dryRunOpenPath(const char* path) { return dryRun.openPath(path); }
-
 // ---- Real moves ------------------------------------------------------------
 
 int openFolderPath(const char* path) { return ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC); }
@@ -399,12 +396,10 @@ int linkThenUnlink(const char* source, const char* target) {
 
 void beginDryRun() {
     dryRun.reset(true);
-    setOpenPathHook(dryRunOpenPath);
 }
 
 void endDryRun() {
     dryRun.reset(false);
-    setOpenPathHook(nullptr);
 }
 
 bool inDryRun() { return dryRun.active; }

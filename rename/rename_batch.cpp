@@ -2,6 +2,14 @@
 
 #include <cstring>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/file_descriptor.h"
+#endif
+
 #include "platform/dropped_path.h"
 #include "rename/device_name.h"
 #include "rename/name_template.h"
@@ -26,7 +34,70 @@ void addLogLine(HWND dialog, const char* line) {
     SendDlgItemMessageA(dialog, IDC_LOG, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
 }
 
+// A regular file open for the tag reader's positioned reads.
+class TagFile final : public ByteSource {
+public:
+    TagFile(const TagFile&) = delete;
+    TagFile& operator=(const TagFile&) = delete;
+
+#ifdef _WIN32
+    // Folders do not open without backup semantics; only disk files count.
+    explicit TagFile(const char* path)
+        : handle_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        LARGE_INTEGER length;
+        if (handle_ != INVALID_HANDLE_VALUE &&
+            (GetFileType(handle_) != FILE_TYPE_DISK || !GetFileSizeEx(handle_, &length))) {
+            CloseHandle(handle_);
+            handle_ = INVALID_HANDLE_VALUE;
+        }
+        if (handle_ != INVALID_HANDLE_VALUE) size_ = static_cast<std::uint64_t>(length.QuadPart);
+    }
+    ~TagFile() {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
+    bool isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const override {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        DWORD got = 0;
+        return ReadFile(handle_, out, static_cast<DWORD>(count), &got, &at) ? got : 0;
+    }
+#else
+    // Without O_NONBLOCK a FIFO would block until a writer comes; a folder
+    // opens but is no file.
+    explicit TagFile(const char* path) : fd_(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)) {
+        struct stat info;
+        if (fd_.valid() && (::fstat(fd_.get(), &info) != 0 || !S_ISREG(info.st_mode))) fd_.reset();
+        if (fd_.valid()) size_ = static_cast<std::uint64_t>(info.st_size);
+    }
+    bool isOpen() const { return fd_.valid(); }
+
+    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const override {
+        const ssize_t got = ::pread(fd_.get(), out, count, static_cast<off_t>(offset));
+        return got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+#endif
+
+    std::uint64_t size() const override { return size_; }
+
+private:
+#ifdef _WIN32
+    HANDLE handle_;
+#else
+    brindlemark::platform::FileDescriptor fd_;
+#endif
+    std::uint64_t size_ = 0;
+};
+
 }  // namespace
+
+FileKind loadTagFromPath(ID666Tag& tag, const char* path) {
+    const TagFile file(path);
+    return file.isOpen() ? tag.load(file, path) : KIND_OPEN_FAILED;
+}
 
 void cleanFileName(char* name) {
     for (; *name != '\0'; ++name) {
@@ -62,7 +133,7 @@ void renameDroppedFiles(HWND dialog, HDROP drop) {
         char line[LOG_LINE_SIZE];
         char* lineEnd = copyToEnd(line, afterLast(droppedPath, PATH_SEPARATOR));
 
-        const FileKind kind = pathCut ? KIND_OPEN_FAILED : tag.load(droppedPath, 0);
+        const FileKind kind = pathCut ? KIND_OPEN_FAILED : loadTagFromPath(tag, droppedPath);
         if (!isSpcKind(kind)) {
             copyToEnd(lineEnd, " is not an SPC");
             addLogLine(dialog, line);

@@ -136,7 +136,7 @@ int showTags(const Options& options) {
     bool allRecognised = buildDrop(options.files, options.recursive, true, drop);
     for (const std::string& file : drop.paths) {
         ID666Tag tag;
-        const FileKind kind = tag.load(file.c_str(), 0);
+        const FileKind kind = loadTagFromPath(tag, file.c_str());
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
         const std::string line = tagJson(file.c_str(), kind, tag) + "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();

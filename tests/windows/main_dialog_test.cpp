@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
 

@@ -1,5 +1,5 @@
-#ifndef BRINDLEMARK_TESTS_SPC_BUILDER_H
-#define BRINDLEMARK_TESTS_SPC_BUILDER_H
+#ifndef BRINDLEMARK_SPCBUILD_SPC_BUILDER_H
+#define BRINDLEMARK_SPCBUILD_SPC_BUILDER_H
 
 // Writes the files the tag reader knows, byte by byte, for tests, benchmarks,
 // fuzz seeds and the sample maker: SPC files with a text or binary base tag
@@ -83,26 +83,6 @@ void putRomHeader(Bytes& image, std::size_t at, const std::string& title, std::u
 
 // Writes bytes to a file; true on success.
 bool writeFile(const std::string& path, const Bytes& bytes);
-
-// A fresh folder of its own under the system's temporary folder, removed
-// with everything in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    // The full path of `name` inside the folder.
-    std::string pathOf(const std::string& name) const;
-    // Writes bytes to `name` inside the folder and returns its full path
-    // (empty when the file could not be written).
-    std::string write(const std::string& name, const Bytes& bytes) const;
-
-private:
-    std::string path_;
-};
 
 }  // namespace spcbuild
 
