@@ -111,6 +111,11 @@ void appendExtendedTag(Bytes& spc, const Bytes& block, std::int64_t storedSize) 
     spc.insert(spc.end(), block.begin(), block.end());
 }
 
+Bytes withExtendedTag(Bytes spc, const Bytes& block, std::int64_t storedSize) {
+    appendExtendedTag(spc, block, storedSize);
+    return spc;
+}
+
 Bytes saveState(std::size_t size) {
     Bytes out(size, 0);
     const char signature[] = "ZSNES Save State File";

@@ -60,6 +60,8 @@ Bytes spcWithHeader(const Bytes& header256);
 // Appends "xid6", the stored size and the block at offset 0x10200 (the file
 // is grown or cut to 0x10200 first). storedSize < 0 means the block's length.
 void appendExtendedTag(Bytes& spc, const Bytes& block, std::int64_t storedSize = -1);
+// The same on a copy: the SPC file with the extended tag behind it.
+Bytes withExtendedTag(Bytes spc, const Bytes& block, std::int64_t storedSize = -1);
 
 // A save state of the given size with the save-state signature.
 Bytes saveState(std::size_t size = 266879);

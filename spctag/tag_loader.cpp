@@ -6,33 +6,13 @@
 
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
+#include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
 #include "spctag/tag_settings.h"
 
 using namespace spclayout;
 
 namespace {
-
-// A whole file already in memory.
-class ImageSource final : public ByteSource {
-public:
-    ImageSource(const void* image, std::uint32_t size)
-        : image_(static_cast<const unsigned char*>(image)), size_(size) {}
-
-    std::uint64_t size() const override { return size_; }
-
-    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const override {
-        if (offset >= size_) return 0;
-        const std::uint64_t left = size_ - offset;
-        const std::size_t n = count < left ? count : static_cast<std::size_t>(left);
-        std::memcpy(out, image_ + offset, n);
-        return n;
-    }
-
-private:
-    const unsigned char* image_;
-    std::uint32_t size_;
-};
 
 // Fields the base tag cannot supply; an extended tag may fill them next.
 void resetAfterBaseTag(ID666Tag& tag) {

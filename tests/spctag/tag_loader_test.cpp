@@ -16,6 +16,7 @@ using spcbuild::CopierHeader;
 using spcbuild::integerChunk;
 using spcbuild::textChunk;
 using spcbuild::valueChunk;
+using spcbuild::withExtendedTag;
 
 namespace {
 
@@ -30,13 +31,8 @@ Bytes binarySpc() {
         spcbuild::BinaryTag{"Bin song", "Bin game", "Bin dumper", "", "Bin artist", 1, 2, 2003, 60, 1000, 200});
 }
 
-Bytes withBlock(Bytes spc, const Bytes& block, std::int64_t storedSize = -1) {
-    spcbuild::appendExtendedTag(spc, block, storedSize);
-    return spc;
-}
-
 Bytes richXid6() {
-    return withBlock(textSpc(), chunkBlock({textChunk(0x01, "Xid song"), textChunk(0x10, "Xid OST"),
+    return withExtendedTag(textSpc(), chunkBlock({textChunk(0x01, "Xid song"), textChunk(0x10, "Xid OST"),
                                             textChunk(0x13, "Xid publisher"), valueChunk(0x11, 2),
                                             valueChunk(0x12, 0x0341), valueChunk(0x14, 1995), valueChunk(0x34, 0x0F),
                                             valueChunk(0x35, 3), valueChunk(0x36, 16), integerChunk(0x30, 640000),
@@ -84,25 +80,25 @@ std::vector<BoundCase> makeBoundCases() {
     const Bytes straddling = straddlingBlock();
     constexpr std::int64_t bound = spclayout::kXid6ReadLimit;
     return {
-        {{"bound_minus_1", withBlock(textSpc(), straddling, bound - 1)}, "Tit", 0, 0},
-        {{"bound", withBlock(textSpc(), straddling, bound)}, "Titl", 0, 0},
-        {{"bound_plus_1", withBlock(textSpc(), straddling, bound + 1)}, "Titl", 0, 0},
-        {{"bound_straddled", withBlock(textSpc(), straddling)}, "Titl", 0, 0},
-        {{"bound_straddled_stored_max", withBlock(textSpc(), straddling, 0xFFFFFFFF)}, "Titl", 0, 0},
-        {{"stored_max", withBlock(textSpc(), title, 0xFFFFFFFF)}, "Title", 0, 0},
-        {{"stored_sign_bit", withBlock(textSpc(), title, 0x80000000)}, "Title", 0, 0},
-        {{"stored_past_end", withBlock(textSpc(), title, 100)}, "Title", 0, 0},
-        {{"stored_cuts_text", withBlock(textSpc(), title, 7)}, "Tit", 0, 0},
-        {{"stored_before_more_chunks", withBlock(textSpc(), discs, 8)}, "", 3, 0},
-        {{"stored_5", withBlock(textSpc(), kCutHeaderBlock, 5)}, "", 3, 0},
-        {{"stored_6", withBlock(textSpc(), kCutHeaderBlock, 6)}, "", 3, 0},
-        {{"stored_7", withBlock(textSpc(), kCutHeaderBlock, 7)}, "", 3, 0x34},
-        {{"stored_8", withBlock(textSpc(), kCutHeaderBlock, 8)}, "", 3, 0x1234},
-        {{"stored_max_odd_file_end", withBlock(textSpc(), kCutHeaderBlock, 0xFFFFFFFF)}, "", 3, 0x1234},
-        {{"amp_cut_after_id", withBlock(textSpc(), kCutAmplificationBlock, 17)}, "", 0, 0, 32768},
-        {{"amp_cut_after_type", withBlock(textSpc(), kCutAmplificationBlock, 18)}, "", 0, 0, 32768},
-        {{"amp_cut_after_low_byte", withBlock(textSpc(), kCutAmplificationBlock, 19)}, "", 0, 0, 65536},
-        {{"amp_whole", withBlock(textSpc(), kCutAmplificationBlock, 20)}, "", 0, 0, 65536},
+        {{"bound_minus_1", withExtendedTag(textSpc(), straddling, bound - 1)}, "Tit", 0, 0},
+        {{"bound", withExtendedTag(textSpc(), straddling, bound)}, "Titl", 0, 0},
+        {{"bound_plus_1", withExtendedTag(textSpc(), straddling, bound + 1)}, "Titl", 0, 0},
+        {{"bound_straddled", withExtendedTag(textSpc(), straddling)}, "Titl", 0, 0},
+        {{"bound_straddled_stored_max", withExtendedTag(textSpc(), straddling, 0xFFFFFFFF)}, "Titl", 0, 0},
+        {{"stored_max", withExtendedTag(textSpc(), title, 0xFFFFFFFF)}, "Title", 0, 0},
+        {{"stored_sign_bit", withExtendedTag(textSpc(), title, 0x80000000)}, "Title", 0, 0},
+        {{"stored_past_end", withExtendedTag(textSpc(), title, 100)}, "Title", 0, 0},
+        {{"stored_cuts_text", withExtendedTag(textSpc(), title, 7)}, "Tit", 0, 0},
+        {{"stored_before_more_chunks", withExtendedTag(textSpc(), discs, 8)}, "", 3, 0},
+        {{"stored_5", withExtendedTag(textSpc(), kCutHeaderBlock, 5)}, "", 3, 0},
+        {{"stored_6", withExtendedTag(textSpc(), kCutHeaderBlock, 6)}, "", 3, 0},
+        {{"stored_7", withExtendedTag(textSpc(), kCutHeaderBlock, 7)}, "", 3, 0x34},
+        {{"stored_8", withExtendedTag(textSpc(), kCutHeaderBlock, 8)}, "", 3, 0x1234},
+        {{"stored_max_odd_file_end", withExtendedTag(textSpc(), kCutHeaderBlock, 0xFFFFFFFF)}, "", 3, 0x1234},
+        {{"amp_cut_after_id", withExtendedTag(textSpc(), kCutAmplificationBlock, 17)}, "", 0, 0, 32768},
+        {{"amp_cut_after_type", withExtendedTag(textSpc(), kCutAmplificationBlock, 18)}, "", 0, 0, 32768},
+        {{"amp_cut_after_low_byte", withExtendedTag(textSpc(), kCutAmplificationBlock, 19)}, "", 0, 0, 65536},
+        {{"amp_whole", withExtendedTag(textSpc(), kCutAmplificationBlock, 20)}, "", 0, 0, 65536},
     };
 }
 
@@ -297,12 +293,12 @@ std::vector<ReadsCase> makeReadsCases() {
     const std::uint32_t imageEnd = spclayout::kXid6Marker, wholeBlock = 8 + spclayout::kXid6ReadLimit;
     return {
         {{"spc", textSpc()}, 0, KIND_SPC, {{0, 256}}},
-        {{"spc_too_short_to_look", withBlock(textSpc(), Bytes(3, 0), 4)}, 0, KIND_SPC, {{0, 256}}},
+        {{"spc_too_short_to_look", withExtendedTag(textSpc(), Bytes(3, 0), 4)}, 0, KIND_SPC, {{0, 256}}},
         {{"spc_with_bytes_behind", textSpc() + Bytes(100, 'x')}, 0, KIND_SPC, {{0, 256}, {imageEnd, 100}}},
         {{"xid6", rich}, 0, KIND_SPC_XID6, {{0, 256}, {imageEnd, rich.size() - imageEnd}}, "Xid OST"},
-        {{"xid6_stored_max", withBlock(textSpc(), title, 0xFFFFFFFF)}, twoGigabytes, KIND_SPC_XID6,
+        {{"xid6_stored_max", withExtendedTag(textSpc(), title, 0xFFFFFFFF)}, twoGigabytes, KIND_SPC_XID6,
          {{0, 256}, {imageEnd, wholeBlock}}, "Title"},
-        {{"xid6_block_longer_than_bound", withBlock(textSpc(), straddlingBlock())}, 0, KIND_SPC_XID6,
+        {{"xid6_block_longer_than_bound", withExtendedTag(textSpc(), straddlingBlock())}, 0, KIND_SPC_XID6,
          {{0, 256}, {imageEnd, wholeBlock}}, "Titl"},
         {{"save_state", spcbuild::saveState()}, 0, KIND_SAVE_STATE, {{0, 256}}},
         {{"rom", spcbuild::romImage(CopierHeader::None, "T", 1)}, 0, KIND_ROM, {{0, 256}, {0x7FC0, 32}}},
@@ -390,9 +386,9 @@ std::vector<NamedFile> loaderFiles() {
     for (const CartridgeCase& c : cartridgeCases()) files.push_back({"loader_" + c.file.name, c.file.bytes()});
     // Blocks that end in the middle of things, stored as larger than the file.
     const Bytes nasty = chunkBlock({textChunk(0x01, "Song"), spcbuild::Chunk{0x02, 1, 0xFFFF, Bytes(10, 'g')}});
-    files.push_back({"loader_truncated_ffff_chunk", withBlock(textSpc(), nasty, 0xFFFFFFFF)});
-    files.push_back({"loader_block_of_9", withBlock(textSpc(), Bytes(kCutHeaderBlock.begin(), kCutHeaderBlock.end()))});
+    files.push_back({"loader_truncated_ffff_chunk", withExtendedTag(textSpc(), nasty, 0xFFFFFFFF)});
+    files.push_back({"loader_block_of_9", withExtendedTag(textSpc(), Bytes(kCutHeaderBlock.begin(), kCutHeaderBlock.end()))});
     files.push_back({"loader_cut_string_into_junk",
-                     withBlock(binarySpc(), chunkBlock({textChunk(0x03, "A long artist name")}) + Bytes(40, 0xEE), 9)});
+                     withExtendedTag(binarySpc(), chunkBlock({textChunk(0x03, "A long artist name")}) + Bytes(40, 0xEE), 9)});
     return files;
 }
