@@ -45,7 +45,7 @@ public:
     explicit TagFile(const char* path)
         : handle_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        LARGE_INTEGER length;
+        LARGE_INTEGER length{};
         if (handle_ != INVALID_HANDLE_VALUE &&
             (GetFileType(handle_) != FILE_TYPE_DISK || !GetFileSizeEx(handle_, &length))) {
             CloseHandle(handle_);
