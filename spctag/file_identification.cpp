@@ -9,6 +9,15 @@ using namespace spclayout;
 
 namespace {
 
+// Reads count bytes at offset with one readAt; what the read did not give
+// (the file ended, shrank since it was measured, or the read failed) is
+// zeroed, so that nothing is ever parsed from stale bytes.
+void readZeroFilled(const ByteSource& file, std::uint64_t offset, unsigned char* out, std::size_t count) {
+    std::size_t got = file.readAt(offset, out, count);
+    if (got > count) got = count;  // never more than was asked for
+    std::memset(out + got, 0, count - got);
+}
+
 bool isSpcSignature(const unsigned char* lead) {
     return bytesEqual(lead, kSpcSignature, kSpcSignatureCompared);
 }
@@ -62,13 +71,6 @@ bool bytesEqual(const void* a, const void* b, std::size_t n) {
         if (x[i] != y[i]) return false;
     }
     return true;
-}
-
-std::size_t readZeroFilled(const ByteSource& file, std::uint64_t offset, unsigned char* out, std::size_t count) {
-    std::size_t got = file.readAt(offset, out, count);
-    if (got > count) got = count;  // never more than was asked for
-    std::memset(out + got, 0, count - got);
-    return got;
 }
 
 FileKind identifySpcFile(const ByteSource& file, SpcFileBytes& bytes) {

@@ -30,11 +30,6 @@ struct SpcFileBytes {
 // True when the first n bytes of a and b are equal (true for n = 0).
 bool bytesEqual(const void* a, const void* b, std::size_t n);
 
-// Reads count bytes at offset with one readAt; what the read did not give
-// (the file ended, shrank since it was measured, or the read failed) is
-// zeroed. Returns the number of bytes the file gave.
-std::size_t readZeroFilled(const ByteSource& file, std::uint64_t offset, unsigned char* out, std::size_t count);
-
 // Classifies the file by its signatures and size, reading only the ranges
 // that tell (see SpcFileBytes). Never returns KIND_OPEN_FAILED: a source is
 // a file already open.
