@@ -14,7 +14,7 @@
 
 #include "fuzz/name_input.h"
 #include "rename/name_template.h"
-#include "rename/rename_batch.h"
+#include "rename/name_style.h"
 #include "spctag/id666_tag.h"
 
 namespace {
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::memcpy(name.get(), stem.get(), stemLength);
     std::memcpy(name.get() + stemLength, ".spc", 5);
-    cleanFileName(name.get());
+    brindlemark::rename::cleanFileName(name.get());
     require(std::strlen(name.get()) == stemLength + 4, "cleaning changed the length");
     for (std::size_t i = 0; i < stemLength + 4; ++i) {
         require(isSafeNameByte(static_cast<unsigned char>(name[i])), "unsafe byte left in a cleaned name");

@@ -1,7 +1,12 @@
 #ifndef BRINDLEMARK_PLATFORM_DROPPED_PATH_H
 #define BRINDLEMARK_PLATFORM_DROPPED_PATH_H
 
-#include "platform/win32_api.h"
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <shellapi.h>
 
 // True when path, the 8-bit form DragQueryFileA stored for the dropped file
 // at index, is not exactly the name that was dropped. On Windows a name
@@ -10,4 +15,5 @@
 // another file of the folder, or none. Such a path is never opened or moved.
 bool droppedPathAltered(HDROP drop, UINT index, const char* path);
 
+#endif
 #endif

@@ -57,6 +57,33 @@ char* discFromPath(char* out, const char* droppedPath) {
     return out + 1;
 }
 
+// The length of the UTF-8 sequence at text when it is a whole, valid one
+// of two to four bytes; 1 for any other byte (ASCII, or text in another
+// code page).
+std::size_t utf8SequenceLength(const unsigned char* text) {
+    const unsigned char lead = text[0];
+    std::size_t length = 1;
+    unsigned char lowest = 0x80, highest = 0xBF;  // the bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) lowest = 0xA0;
+        if (lead == 0xED) highest = 0x9F;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) lowest = 0x90;
+        if (lead == 0xF4) highest = 0x8F;
+    } else {
+        return 1;
+    }
+    if (text[1] < lowest || text[1] > highest) return 1;
+    for (std::size_t i = 2; i < length; ++i) {
+        if ((text[i] & 0xC0) != 0x80) return 1;
+    }
+    return length;
+}
+
 char* writeTrack(char* out, std::uint32_t ostTrack) {
     const int number = static_cast<int>(ostTrack >> 8);
     const char letter = static_cast<char>(ostTrack & 0xFF);
@@ -67,11 +94,20 @@ char* writeTrack(char* out, std::uint32_t ostTrack) {
 
 }  // namespace
 
+std::size_t countedTemplateLength(const char* text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    std::size_t at = 0;
+    for (std::size_t characters = 0; characters < NAME_TEMPLATE_MAX_LENGTH && bytes[at] != 0; ++characters) {
+        at += utf8SequenceLength(bytes + at);
+    }
+    return at;
+}
+
 int expandNameTemplate(const char* nameTemplate, const ID666Tag& tag, const char* droppedPath,
                        char* stem) {
     // Only the first 30 characters count, whatever the caller passes.
-    char format[NAME_TEMPLATE_MAX_LENGTH + 1];
-    const std::size_t length = strnlen(nameTemplate, NAME_TEMPLATE_MAX_LENGTH);
+    char format[NAME_TEMPLATE_MAX_BYTES + 1];
+    const std::size_t length = countedTemplateLength(nameTemplate);
     std::memcpy(format, nameTemplate, length);
     format[length] = '\0';
 

@@ -25,9 +25,14 @@ char* copyUntil(char* destination, const char* source, char stop);
 constexpr int noTagItem = 1;    // nothing was taken from the tag
 constexpr int itemMissing = 2;  // a named item was absent and no fallback served
 
-// Only the first 30 characters of a template count.
+// Only the first 30 characters of a template count. A character is one
+// UTF-8 sequence, or one byte of any other text, so that a template in the
+// system's code page counts as the user sees it and is never cut in half.
 constexpr std::size_t NAME_TEMPLATE_MAX_LENGTH = 30;
-// 30 characters make at most 15 tokens of at most 255 characters each.
+// The most bytes 30 characters take: four each.
+constexpr std::size_t NAME_TEMPLATE_MAX_BYTES = 4 * NAME_TEMPLATE_MAX_LENGTH;
+// 30 characters make at most 15 tokens of at most 255 characters each (a
+// literal character takes at most 4 bytes, fewer than half a token's).
 constexpr std::size_t NAME_STEM_MAX_LENGTH = 15 * (ID666Tag::kTextSize - 1);
 // Storage a stem must be given: the longest stem and its NUL.
 constexpr std::size_t NAME_STEM_SIZE = NAME_STEM_MAX_LENGTH + 1;
@@ -37,6 +42,9 @@ constexpr std::size_t NAME_STEM_SIZE = NAME_STEM_MAX_LENGTH + 1;
 // characters. When the tag has no disc or track number, they are taken from
 // the characters next to the last "-" of droppedPath. Returns the status
 // (0..3); reads tag and droppedPath, changes neither.
+// The byte length of the first NAME_TEMPLATE_MAX_LENGTH characters of text.
+std::size_t countedTemplateLength(const char* text);
+
 int expandNameTemplate(const char* nameTemplate, const ID666Tag& tag, const char* droppedPath,
                        char* stem);
 

@@ -2,94 +2,82 @@
 
 #include <cstring>
 
-#include "platform/dropped_path.h"
 #include "rename/device_name.h"
 #include "rename/name_template.h"
+#include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
-#include "ui/resource.h"
+
+namespace brindlemark::rename {
 
 namespace {
 
-// What the drop gives per path: at most 254 characters and a NUL.
-constexpr UINT DROPPED_PATH_SIZE = 255;
-constexpr UINT DROP_QUERY_COUNT = 0xFFFFFFFFu;
 // The longest new path (folder, name and ".spc") that is used.
 constexpr std::size_t NEW_PATH_MAX_LENGTH = 255;
 constexpr char SPC_EXTENSION[] = ".spc";
-// Folder, the longest stem, ".spc" and a NUL.
-constexpr std::size_t NEW_PATH_SIZE =
-    (DROPPED_PATH_SIZE - 1) + NAME_STEM_MAX_LENGTH + (sizeof SPC_EXTENSION - 1) + 1;
-// Old name, " -> " and a new name of a used path, and a NUL.
-constexpr std::size_t LOG_LINE_SIZE = (DROPPED_PATH_SIZE - 1) + 4 + NEW_PATH_MAX_LENGTH + 1;
 
-void addLogLine(HWND dialog, const char* line) {
-    SendDlgItemMessageA(dialog, IDC_LOG, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line));
+// Takes one dropped file as far as it goes and says how far that was.
+// tag is the batch's one record, reused for every file.
+FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platform::FileSystem& fileSystem,
+                      const NameStyle& style, ID666Tag& tag) {
+    FileOutcome result;
+    result.droppedPath = file.path;
+    const char* path = file.path.c_str();
+    const char* oldName = fileNameOf(path);
+    // A longer path arrives cut and an altered one as a look-alike: either
+    // may name another file of the folder. A device name opens the device.
+    // None of them is ever opened, let alone renamed.
+    if (file.path.size() > DROPPED_PATH_MAX_LENGTH || file.altered || isDeviceName(oldName)) {
+        result.outcome = Outcome::NotSpc;
+        return result;
+    }
+    const platform::ReadOnlyFile opened = fileSystem.openForReading(path);
+    if (!opened.isOpen() || !isSpcKind(loadTag(tag, opened, path))) {
+        result.outcome = Outcome::NotSpc;
+        return result;
+    }
+    style.prepareTag(tag);
+
+    // The folder stays; the stem takes the old name's place.
+    const std::size_t folderLength = static_cast<std::size_t>(oldName - path);
+    char stem[NAME_STEM_SIZE];
+    const int status = expandNameTemplate(nameTemplate, tag, path, stem);
+    if (status != 0) {
+        result.outcome = status == noTagItem     ? Outcome::InvalidTemplate
+                         : status == itemMissing ? Outcome::ItemsMissing
+                                                 : Outcome::NoInformation;
+        return result;
+    }
+    std::string& newPath = result.newPath;
+    newPath.reserve(folderLength + std::strlen(stem) + sizeof SPC_EXTENSION);
+    newPath.assign(path, folderLength);
+    newPath += stem;
+    newPath += SPC_EXTENSION;
+    if (newPath.size() > NEW_PATH_MAX_LENGTH) {
+        newPath.clear();
+        result.outcome = Outcome::PathTooLong;
+        return result;
+    }
+    style.cleanName(&newPath[folderLength]);
+    newPath.resize(std::strlen(newPath.c_str()));
+    // A device name is refused as the file system refuses a taken one.
+    if (isDeviceName(newPath.c_str() + folderLength)) {
+        result.outcome = Outcome::MoveFailed;
+        return result;
+    }
+    result.error = fileSystem.moveNoReplace(path, newPath.c_str());
+    result.outcome = result.error == 0 ? Outcome::Renamed : Outcome::MoveFailed;
+    return result;
 }
 
 }  // namespace
 
-void cleanFileName(char* name) {
-    for (; *name != '\0'; ++name) {
-        if (static_cast<signed char>(*name) < 32 || std::strchr("\\/:*?\"<>|", *name) != nullptr) {
-            *name = '_';
-        }
-    }
-}
-
-void renameDroppedFiles(HWND dialog, HDROP drop) {
+void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+                        platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report) {
     ID666Tag tag;
-
-    SendDlgItemMessageA(dialog, IDC_LOG, LB_RESETCONTENT, 0, 0);
-
-    char nameTemplate[NAME_TEMPLATE_MAX_LENGTH + 1] = "";
-    GetDlgItemTextA(dialog, IDC_FORMAT, nameTemplate, static_cast<int>(sizeof nameTemplate));
-
-    const UINT count = DragQueryFileA(drop, DROP_QUERY_COUNT, nullptr, 0);
-    for (UINT index = count; index-- > 0;) {
-        char droppedPath[DROPPED_PATH_SIZE] = "";
-        DragQueryFileA(drop, index, droppedPath, DROPPED_PATH_SIZE);
-        droppedPath[DROPPED_PATH_SIZE - 1] = '\0';
-        // A longer path arrives cut, and a name outside the code page
-        // arrives altered; either may name another file of the folder: such
-        // a file is never opened, let alone renamed.
-        const bool pathCut = DragQueryFileA(drop, index, nullptr, 0) >= DROPPED_PATH_SIZE ||
-                             droppedPathAltered(drop, index, droppedPath);
-
-        char newPath[NEW_PATH_SIZE];
-        copyToEnd(newPath, droppedPath);
-        char* newName = afterLast(newPath, PATH_SEPARATOR);
-
-        char line[LOG_LINE_SIZE];
-        char* lineEnd = copyToEnd(line, afterLast(droppedPath, PATH_SEPARATOR));
-
-        const FileKind kind = pathCut ? KIND_OPEN_FAILED : tag.load(droppedPath, 0);
-        if (!isSpcKind(kind)) {
-            copyToEnd(lineEnd, " is not an SPC");
-            addLogLine(dialog, line);
-            continue;
-        }
-
-        const int status = expandNameTemplate(nameTemplate, tag, droppedPath, newName);
-        if (status == noTagItem) {
-            addLogLine(dialog, "Rename format is invalid");
-            return;
-        }
-        if (status == itemMissing) {
-            copyToEnd(lineEnd, " - ID666 tag was missing some items");
-        } else if (status == (noTagItem | itemMissing)) {
-            copyToEnd(lineEnd, " - ID666 tag did not contain any information");
-        } else {
-            copyToEnd(newName + std::strlen(newName), SPC_EXTENSION);
-            if (std::strlen(newPath) > NEW_PATH_MAX_LENGTH) {
-                copyToEnd(lineEnd, " path and filename is more than 255 characters");
-            } else {
-                cleanFileName(newName);
-                // A device name is refused as the file system refuses a taken one.
-                const bool moved = !isDeviceName(newName) && MoveFileA(droppedPath, newPath);
-                lineEnd = copyToEnd(lineEnd, moved ? " -> " : " != ");
-                copyToEnd(lineEnd, afterLast(newPath, PATH_SEPARATOR));
-            }
-        }
-        addLogLine(dialog, line);
+    for (std::size_t index = drop.size(); index-- > 0;) {
+        const FileOutcome outcome = renameOne(nameTemplate, drop[index], fileSystem, style, tag);
+        if (!report(outcome) || outcome.outcome == Outcome::InvalidTemplate) return;
     }
 }
+
+}  // namespace brindlemark::rename

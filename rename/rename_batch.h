@@ -1,15 +1,36 @@
 #ifndef BRINDLEMARK_RENAME_RENAME_BATCH_H
 #define BRINDLEMARK_RENAME_RENAME_BATCH_H
 
-#include "platform/win32_api.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "rename/batch_outcome.h"
+#include "rename/name_style.h"
+
+namespace brindlemark::rename {
+
+// One file of a drop.
+struct DroppedFile {
+    std::string path;      // the full path, as dropped
+    bool altered = false;  // the path is not exactly the name that was dropped: never opened or moved
+};
+
+// Handed each outcome as it happens; returns false to stop the batch before
+// the next file.
+using OutcomeReport = std::function<bool(const FileOutcome&)>;
 
 // Renames every file of one drop after its tag, the last dropped file first,
-// and writes one line per file into the dialog's log list (which it empties
-// first). Reads the rename template from the dialog's edit box.
-void renameDroppedFiles(HWND dialog, HDROP drop);
+// within its own folder, through fileSystem, and reports one outcome per
+// file. Only the first 30 characters of nameTemplate count. A path longer
+// than DROPPED_PATH_MAX_LENGTH, an altered path, and a path whose own name
+// is a Windows device name are never opened (NotSpc). A template that names
+// no item the tag could give ends the batch (InvalidTemplate, reported
+// once, for the file it was found on).
+void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+                        platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report);
 
-// Makes a file name safe in place: control bytes, bytes from 0x80 up and
-// \ / : * ? " < > | become "_". The length does not change.
-void cleanFileName(char* name);
+}  // namespace brindlemark::rename
 
 #endif

@@ -4,21 +4,25 @@
 // output, the journal and the undo each have their own file pair in
 // ui/console/.
 
+#include <getopt.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "platform/win32_api.h"
+#include "platform/dry_run_file_system.h"
+#include "platform/real_file_system.h"
 #include "rename/rename_batch.h"
+#include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
 #include "ui/console/batch_output.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/journal.h"
+#include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
 #include "ui/console/undo.h"
-#include "ui/resource.h"
 #include "ui/tag_json.h"
 
 namespace {
@@ -28,20 +32,20 @@ constexpr char VERSION_TEXT[] = "Brindlemark 2.0";
 constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] =
-    "Usage: brindlemark [--format TEMPLATE] [--dry-run] [-r] [--json]\n"
+    "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json]\n"
     "                   [--journal FILE | --no-journal] FILE...\n"
     "       brindlemark --show [-r] FILE...\n"
-    "       brindlemark --undo [--dry-run] [JOURNAL]\n"
-    "       brindlemark --help | --version\n";
+    "       brindlemark --undo [-n] [JOURNAL]\n"
+    "       brindlemark -h | -V\n";
 
 constexpr char HELP[] =
     "\n"
     "Renames each SPC FILE within its own folder after its ID666 tag and prints\n"
     "one line per file, the last FILE first. An existing file is never replaced.\n"
     "\n"
-    "  --format TEMPLATE  rename template (default \"%N - %S\"); only its first\n"
-    "                     30 characters count; \".spc\" is appended\n"
-    "  --dry-run          print the lines a real run would print, rename nothing\n"
+    "  -f, --format TEMPLATE  rename template (default \"%N - %S\"); only its\n"
+    "                     first 30 characters count; \".spc\" is appended\n"
+    "  -n, --dry-run      print the lines a real run would print, rename nothing\n"
     "  -r, --recursive    a FILE that is a folder stands for the files below it\n"
     "                     whose names end in \".spc\" (symbolic links are skipped)\n"
     "  --json             print each outcome as one JSON object per line\n"
@@ -50,8 +54,8 @@ constexpr char HELP[] =
     "  --no-journal       write no journal\n"
     "  --undo [JOURNAL]   move the files of the newest run not yet undone (or of\n"
     "                     JOURNAL) back to their old names\n"
-    "  --help             show this help\n"
-    "  --version          print the version\n"
+    "  -h, --help         show this help\n"
+    "  -V, --version      print the version\n"
     "\n"
     "Template codes (either case):\n"
     "  %S - Song         %G - Game    %A - Artist\n"
@@ -70,6 +74,8 @@ constexpr char HELP[] =
     "recognised); 1 when any file kept its name for another reason, a folder or\n"
     "the journal could not be read or written, or output failed; 2 for a usage\n"
     "error.\n";
+
+using brindlemark::rename::DroppedFile;
 
 struct Options {
     std::string nameTemplate = DEFAULT_TEMPLATE;
@@ -90,14 +96,13 @@ int usageError(const std::string& message) {
 }
 
 int renameFiles(const Options& options) {
-    standin::Dialog dialog;
-    standin::Drop drop;
-    SetDlgItemTextA(&dialog, IDC_FORMAT, options.nameTemplate.c_str());
+    std::vector<DroppedFile> drop;
     const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
     endRunIfSignalled();  // a walk of a large tree may take a while
 
     JournalWriter journal;
-    if (!options.dryRun && !options.noJournal) {
+    const bool journaled = !options.dryRun && !options.noJournal;
+    if (journaled) {
         std::string error;
         const bool created = options.journal.empty() ? journal.createIn(journalFolder(), error)
                                                       : journal.create(options.journal, error);
@@ -106,39 +111,43 @@ int renameFiles(const Options& options) {
             return EXIT_FAILURE;
         }
     }
-    Progress progress(drop.paths.size());
-    BatchOutput output(drop, options.json, !options.recursive, progress);
+    Progress progress(drop.size());
+    BatchOutput output(options.json, !options.recursive, progress);
     atRunEnd([&journal] { journal.finish(); });
     atRunEnd([&progress] { progress.erase(); });
 
-    // Each move is recorded before it is made; a stop signal ends the run
-    // between two files, never between a record and its move.
-    standin::setMoveObserver([&journal, &options](const char* source, const char* target) {
-        endRunIfSignalled();
-        return options.noJournal || journal.recordMove(source, target);
-    });
-    dialog.onLineAdded = [&output](int item, const char* line) {
-        if (item == IDC_LOG) output.add(line);
-        endRunIfSignalled();
-    };
-
-    if (options.dryRun) standin::beginDryRun();
-    renameDroppedFiles(&dialog, &drop);
-    if (options.dryRun) standin::endDryRun();
-    standin::setMoveObserver(nullptr);
+    brindlemark::platform::RealFileSystem realFileSystem;
+    brindlemark::platform::DryRunFileSystem dryRunFileSystem;
+    JournaledFileSystem journaledFileSystem(realFileSystem, journal);
+    brindlemark::platform::FileSystem& fileSystem =
+        options.dryRun ? static_cast<brindlemark::platform::FileSystem&>(dryRunFileSystem)
+        : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
+                       : realFileSystem;
+    const brindlemark::rename::NameStyle style;
+    // A stop signal ends the run between two files, once the file the batch
+    // is on has its line.
+    brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
+                                            [&output](const brindlemark::rename::FileOutcome& outcome) {
+                                                output.add(outcome);
+                                                return !stopSignalled();
+                                            });
+    endRunIfSignalled();
 
     const bool everyFileRenamed = output.allRenamed() && foldersRead && !journal.failed();
     return finishRun() && everyFileRenamed ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 int showTags(const Options& options) {
-    standin::Drop drop;
+    std::vector<DroppedFile> drop;
     bool allRecognised = buildDrop(options.files, options.recursive, true, drop);
-    for (const std::string& file : drop.paths) {
+    brindlemark::platform::RealFileSystem fileSystem;
+    for (const DroppedFile& file : drop) {
         ID666Tag tag;
-        const FileKind kind = tag.load(file.c_str(), 0);
+        const char* path = file.path.c_str();
+        const brindlemark::platform::ReadOnlyFile opened = fileSystem.openForReading(path);
+        const FileKind kind = opened.isOpen() ? brindlemark::rename::loadTag(tag, opened, path) : KIND_OPEN_FAILED;
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
-        const std::string line = tagJson(file.c_str(), kind, tag) + "\n";
+        const std::string line = tagJson(path, kind, tag) + "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
         endRunIfSignalled();
     }
@@ -159,48 +168,82 @@ int undoRun(const Options& options) {
     return finishRun() ? status : EXIT_FAILURE;
 }
 
+// Options without a short form.
+enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal };
+
+constexpr char kShortOptions[] = "+:f:nrhV";
+const option kLongOptions[] = {
+    {"format", required_argument, nullptr, 'f'},
+    {"dry-run", no_argument, nullptr, 'n'},
+    {"recursive", no_argument, nullptr, 'r'},
+    {"json", no_argument, nullptr, kJson},
+    {"show", no_argument, nullptr, kShow},
+    {"undo", no_argument, nullptr, kUndo},
+    {"journal", required_argument, nullptr, kJournal},
+    {"no-journal", no_argument, nullptr, kNoJournal},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The option getopt_long stopped at, as the user wrote it: a long one by
+// its name, a short one (perhaps among others, "-rx") by its letter.
+std::string optionWritten(char** argv, int shortOption) {
+    const std::string argument = argv[optind - 1];
+    if (argument.compare(0, 2, "--") == 0 || shortOption <= 0 || shortOption > 127) {
+        return argument.substr(0, argument.find('='));
+    }
+    return std::string("-") + static_cast<char>(shortOption);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
-            options.files.push_back(argument);
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "--help") {
-            std::printf("%s%s", USAGE, HELP);
-            return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
-        } else if (argument == "--version") {
-            std::puts(VERSION_TEXT);
-            return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
-        } else if (argument == "--dry-run") {
-            options.dryRun = true;
-        } else if (argument == "-r" || argument == "--recursive") {
-            options.recursive = true;
-        } else if (argument == "--json") {
-            options.json = true;
-        } else if (argument == "--show") {
-            options.show = true;
-        } else if (argument == "--undo") {
-            options.undo = true;
-        } else if (argument == "--no-journal") {
-            options.noJournal = true;
-        } else if (argument == "--format" || argument == "--journal") {
-            if (i + 1 >= argc) return usageError(argument + " needs a value");
-            (argument == "--format" ? options.nameTemplate : options.journal) = argv[++i];
-            options.templateGiven = options.templateGiven || argument == "--format";
-            if (argument == "--journal" && options.journal.empty()) return usageError("--journal needs a FILE");
-        } else if (argument.compare(0, 9, "--format=") == 0) {
-            options.nameTemplate = argument.substr(9);
-            options.templateGiven = true;
-        } else if (argument.compare(0, 10, "--journal=") == 0 && argument.size() > 10) {
-            options.journal = argument.substr(10);
-        } else {
-            return usageError("unknown option " + argument);
+    opterr = 0;  // the messages are ours
+    // Options may follow the files, as with mv: arguments are taken in
+    // order, files gathered, until "--".
+    int index = 1;
+    while (index < argc) {
+        optind = index;
+        const int found = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
+        if (found == -1) {
+            if (optind >= argc) break;
+            if (optind > index) {  // past "--": the rest are files
+                for (int rest = optind; rest < argc; ++rest) options.files.emplace_back(argv[rest]);
+                break;
+            }
+            options.files.emplace_back(argv[optind]);
+            index = optind + 1;
+            continue;
         }
+        switch (found) {
+            case 'f':
+                options.nameTemplate = optarg;
+                options.templateGiven = true;
+                break;
+            case 'n': options.dryRun = true; break;
+            case 'r': options.recursive = true; break;
+            case kJson: options.json = true; break;
+            case kShow: options.show = true; break;
+            case kUndo: options.undo = true; break;
+            case kNoJournal: options.noJournal = true; break;
+            case kJournal:
+                options.journal = optarg;
+                if (options.journal.empty()) return usageError("--journal needs a FILE");
+                break;
+            case 'h':
+                std::printf("%s%s", USAGE, HELP);
+                return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
+            case 'V':
+                std::puts(VERSION_TEXT);
+                return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
+            case ':':
+                return usageError(optionWritten(argv, optopt) + " needs a value");
+            default:
+                return usageError("unknown option " + optionWritten(argv, optopt));
+        }
+        index = optind;
     }
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {

@@ -1,7 +1,56 @@
 #include "ui/main_dialog.h"
 
+#include <string>
+
+#include "platform/real_file_system.h"
+#include "rename/name_template.h"
 #include "rename/rename_batch.h"
 #include "ui/resource.h"
+#include "ui/shell_drop.h"
+
+namespace {
+
+namespace rename = brindlemark::rename;
+
+// The template as the user sees it in its box: its first 30 characters (a
+// pair of UTF-16 surrogates is one), never half of one, in the code page
+// the batch opens and moves files by.
+std::string readNameTemplate(HWND dialog) {
+    const int length = GetWindowTextLengthW(GetDlgItem(dialog, IDC_FORMAT));
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetDlgItemTextW(dialog, IDC_FORMAT, &text[0], length + 1)));
+    std::size_t end = 0;
+    for (std::size_t characters = 0; characters < NAME_TEMPLATE_MAX_LENGTH && end < text.size(); ++characters) {
+        const bool pair = text[end] >= 0xD800 && text[end] <= 0xDBFF && end + 1 < text.size() &&
+                          text[end + 1] >= 0xDC00 && text[end + 1] <= 0xDFFF;
+        end += pair ? 2 : 1;
+    }
+    if (end == 0) return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(end), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(end), &bytes[0], size, nullptr, nullptr);
+    }
+    return bytes;
+}
+
+// One drop: the log list emptied, then one line per file as the batch
+// reports it.
+void renameDrop(HWND dialog, HDROP drop) {
+    SendDlgItemMessageA(dialog, IDC_LOG, LB_RESETCONTENT, 0, 0);
+    const std::string nameTemplate = readNameTemplate(dialog);
+    brindlemark::platform::RealFileSystem fileSystem;
+    const rename::NameStyle style;
+    rename::renameDroppedFiles(nameTemplate.c_str(), readShellDrop(drop), fileSystem, style,
+                               [dialog](const rename::FileOutcome& outcome) {
+                                   const std::string line = rename::outcomeLine(outcome);
+                                   SendDlgItemMessageA(dialog, IDC_LOG, LB_ADDSTRING, 0,
+                                                       reinterpret_cast<LPARAM>(line.c_str()));
+                                   return true;
+                               });
+}
+
+}  // namespace
 
 INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     static_cast<void>(lParam);
@@ -15,7 +64,7 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         EndDialog(dialog, 0);
         return TRUE;
     case WM_DROPFILES:
-        renameDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        renameDrop(dialog, reinterpret_cast<HDROP>(wParam));
         // The drop's memory is the receiver's to release.
         DragFinish(reinterpret_cast<HDROP>(wParam));
         return FALSE;

@@ -2,7 +2,7 @@
 #define BRINDLEMARK_UI_RESOURCE_H
 
 // Dialog template and control identifiers of the main dialog. Included by
-// the resource script, the dialog procedure and the rename batch.
+// the resource script and the dialog procedure.
 
 #define IDD_MAIN 101
 

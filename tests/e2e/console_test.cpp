@@ -109,11 +109,12 @@ TEST_F(Console, NewPathsOfUpTo255CharactersAreUsed) {
 
 TEST_F(Console, ADroppedPathTooLongForTheDropIsNeverTakenForTheFileItWasCutTo) {
     // The drop gives 254 characters of a path; cut there, this path names
-    // another SPC file of the folder, which must stay as it is.
+    // another SPC file of the folder, which must stay as it is. The line
+    // names the file dropped.
     const std::string cutName(254 - dir.size() - 1, 'c');
     put(cutName, spc("Other", 1));
     put(cutName + "x.spc", spc("Dropped", 2));
-    EXPECT_EQ(run(dir, {cutName + "x.spc"}).out, cutName + " is not an SPC\n");
+    EXPECT_EQ(run(dir, {cutName + "x.spc"}).out, cutName + "x.spc is not an SPC\n");
     EXPECT_EQ(names(), (std::set<std::string>{cutName, cutName + "x.spc"}));
 }
 
@@ -181,12 +182,52 @@ TEST_F(Console, UsageErrorsExitWithTwo) {
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("Usage: brindlemark"), std::string::npos);
     }
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } named[] = {
+        {{"-x", "a.spc"}, "unknown option -x"},
+        {{"-rx", "a.spc"}, "unknown option -x"},
+        {{"--bogus=1", "a.spc"}, "unknown option --bogus"},
+        {{"a.spc", "-f"}, "-f needs a value"},
+        {{"a.spc", "--journal="}, "--journal needs a FILE"},
+    };
+    for (const auto& n : named) {
+        const Outcome r = run(dir, n.args);
+        EXPECT_EQ(r.exitCode, 2) << n.message;
+        EXPECT_NE(r.err.find(std::string("brindlemark: ") + n.message + "\n"), std::string::npos) << r.err;
+    }
     const Outcome version = run(dir, {"--version"});
     EXPECT_EQ(version.out, "Brindlemark 2.0\n");
     EXPECT_EQ(version.exitCode, 0);
     const Outcome help = run(dir, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("%N - Track Number"), std::string::npos);
+}
+
+// Short options bundle and take their values as getopt_long gives them;
+// options may follow the files; after "--" every argument is a file.
+TEST_F(Console, OptionsInEveryFormTheShellUsersWrite) {
+    put("a.spc", spc("Alpha", 1));
+    put("-n", spc("Dash", 2));
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } forms[] = {
+        {{"-rn", "a.spc"}, "a.spc -> 1 - Alpha.spc\n"},
+        {{"-nf", "%S", "a.spc"}, "a.spc -> Alpha.spc\n"},
+        {{"-nf%S", "a.spc"}, "a.spc -> Alpha.spc\n"},
+        {{"a.spc", "--format=%S", "-n"}, "a.spc -> Alpha.spc\n"},
+        {{"-n", "--", "-n"}, "-n -> 2 - Dash.spc\n"},
+    };
+    for (const auto& f : forms) {
+        const Outcome r = run(dir, f.args);
+        EXPECT_EQ(r.out, f.out) << f.args.front();
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"a.spc", "-n"}));  // every run was a dry run
+    EXPECT_EQ(run(dir, {"-V"}).out, "Brindlemark 2.0\n");
+    EXPECT_EQ(run(dir, {"-h"}).out, run(dir, {"--help"}).out);
 }
 
 }  // namespace

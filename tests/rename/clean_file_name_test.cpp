@@ -1,4 +1,4 @@
-#include "rename/rename_batch.h"
+#include "rename/name_style.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ TEST(CleanFileName, KeepsOnlyPrintableAsciiOutsideTheNineReservedCharacters) {
     std::string name;
     for (int byte = 1; byte <= 255; ++byte) name += static_cast<char>(byte);
     std::string cleaned = name;
-    cleanFileName(cleaned.data());
+    brindlemark::rename::cleanFileName(cleaned.data());
 
     ASSERT_EQ(cleaned.size(), name.size());
     const std::string reserved = "\\/:*?\"<>|";
@@ -24,7 +24,7 @@ TEST(CleanFileName, KeepsOnlyPrintableAsciiOutsideTheNineReservedCharacters) {
 
 TEST(CleanFileName, StopsAtTheTerminator) {
     char name[] = "a/b\0c/d";
-    cleanFileName(name);
+    brindlemark::rename::cleanFileName(name);
     EXPECT_EQ(std::memcmp(name, "a_b\0c/d", sizeof name), 0);
 }
 

@@ -1,6 +1,6 @@
-// The rename batch on the POSIX stand-ins, at the edge of what one dropped
-// path can carry: DragQueryFileA stores at most 254 characters and a NUL,
-// so a longer path arrives cut and may name another file of the folder.
+// The rename batch on real files, at the edge of what one dropped path can
+// carry: a drop holds at most 254 characters of a path, so a longer path
+// arrives cut and may name another file of the folder.
 
 #include "rename/rename_batch.h"
 
@@ -14,12 +14,25 @@
 #include <vector>
 
 #include "tests/support/spc_builder.h"
-#include "ui/resource.h"
+#include "platform/real_file_system.h"
 
 namespace {
 
 using spcbuild::Bytes;
 using Lines = std::vector<std::string>;
+namespace rename = brindlemark::rename;
+
+// Runs the batch on real files and gives its lines.
+Lines renameAll(const char* nameTemplate, const std::vector<rename::DroppedFile>& drop) {
+    brindlemark::platform::RealFileSystem fileSystem;
+    Lines lines;
+    rename::renameDroppedFiles(nameTemplate, drop, fileSystem, rename::NameStyle(),
+                               [&lines](const rename::FileOutcome& outcome) {
+                                   lines.push_back(rename::outcomeLine(outcome));
+                                   return true;
+                               });
+    return lines;
+}
 
 Bytes song(const std::string& title) {
     spcbuild::TextTag tag;
@@ -61,19 +74,13 @@ TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) 
         bool altered;  // not exactly the name that was dropped
         std::string line;
     } drops[] = {
-        {"255 characters, cut to another SPC's path", uncut, false, cut + " is not an SPC"},
+        {"255 characters, cut to another SPC's path", uncut, false, uncut + " is not an SPC"},
         {"an SPC's path, altered on its way", cut, true, cut + " is not an SPC"},
         {"254 characters", used, false, used + " -> Used.spc"},
     };
-    standin::Dialog dialog;
-    dialog.itemText[IDC_FORMAT] = "%S";
     for (const auto& d : drops) {
         SCOPED_TRACE(d.what);
-        standin::Drop drop;
-        drop.paths = {folder.pathOf(d.dropped)};
-        if (d.altered) drop.altered = {0};
-        renameDroppedFiles(&dialog, &drop);
-        EXPECT_EQ(dialog.listLines[IDC_LOG], Lines{d.line});
+        EXPECT_EQ(renameAll("%S", {{folder.pathOf(d.dropped), d.altered}}), Lines{d.line});
     }
 
     EXPECT_EQ(files(folder.path()), (Lines{cut, uncut, "Used.spc"}));
@@ -97,20 +104,15 @@ TEST(RenameBatchNewName, IsNeverAWindowsDeviceName) {
         {"LPT1", true},  {"CONIN$", true},  {"conout$", true}, {"nul. .", true}, {"Con.spc", true},
         {"Nully", false}, {"COM10", false}, {"LPT", false},    {"CONOUT", false},
     };
-    standin::Drop drop;
+    std::vector<rename::DroppedFile> drop;
     Lines expected;
     for (std::size_t i = 0; i < std::size(songs); ++i) {
         const std::string name = "s" + std::to_string(i) + ".spc";
-        drop.paths.push_back(folder.write(name, song(songs[i].title)));
-        ASSERT_FALSE(drop.paths.back().empty());
+        drop.push_back({folder.write(name, song(songs[i].title)), false});
+        ASSERT_FALSE(drop.back().path.empty());
         expected.insert(expected.begin(), name + (songs[i].device ? " != " : " -> ") + songs[i].title + ".spc");
     }
-    standin::Dialog dialog;
-    dialog.itemText[IDC_FORMAT] = "%S";
-
-    renameDroppedFiles(&dialog, &drop);
-
-    EXPECT_EQ(dialog.listLines[IDC_LOG], expected);
+    EXPECT_EQ(renameAll("%S", drop), expected);
     for (std::size_t i = 0; i < std::size(songs); ++i) {
         SCOPED_TRACE(songs[i].title);
         const std::string kept = songs[i].device ? "s" + std::to_string(i) + ".spc" : std::string(songs[i].title) + ".spc";

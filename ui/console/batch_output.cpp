@@ -5,10 +5,12 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "rename/name_template.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
 #include "ui/tag_json.h"
+
+using brindlemark::rename::FileOutcome;
+using brindlemark::rename::Outcome;
 
 namespace {
 
@@ -16,38 +18,46 @@ void appendJson(std::string& out, const std::string& text) { appendJsonString(ou
 
 }  // namespace
 
-std::string outcomeJson(const std::string& droppedPath, const std::string& line, const LineOutcome& outcome) {
+const char* outcomeWord(Outcome outcome) {
+    switch (outcome) {
+        case Outcome::Renamed: return "renamed";
+        case Outcome::MoveFailed: return "move-failed";
+        case Outcome::NotSpc: return "not-spc";
+        case Outcome::ItemsMissing: return "items-missing";
+        case Outcome::NoInformation: return "no-information";
+        case Outcome::PathTooLong: return "path-too-long";
+        case Outcome::InvalidTemplate: return "invalid-template";
+    }
+    return "unknown";
+}
+
+std::string outcomeJson(const FileOutcome& outcome) {
     std::string json = "{\"path\": ";
-    appendJson(json, droppedPath);
+    appendJson(json, outcome.droppedPath);
     json += ", \"newPath\": ";
-    if (outcome.outcome == BatchOutcome::Renamed || outcome.outcome == BatchOutcome::MoveFailed) {
-        const char* const path = droppedPath.c_str();
-        appendJson(json, std::string(path, afterLast(path, '/')) + outcome.newName);
-    } else {
+    if (outcome.newPath.empty()) {
         json += "null";
+    } else {
+        appendJson(json, outcome.newPath);
     }
     json += ", \"outcome\": \"";
     json += outcomeWord(outcome.outcome);
     json += "\", \"line\": ";
-    appendJson(json, line);
+    appendJson(json, brindlemark::rename::outcomeLine(outcome));
     json += '}';
     return json;
 }
 
-void BatchOutput::add(const char* line) {
-    static const std::string noPath;
-    text_ = line;
-    const std::string& dropped = drop_.current < drop_.paths.size() ? drop_.paths[drop_.current] : noPath;
-    const LineOutcome outcome = readBatchLine(text_, dropped);
-    if (outcome.outcome != BatchOutcome::Renamed) allRenamed_ = false;
+void BatchOutput::add(const FileOutcome& outcome) {
+    if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
     struct stat info;
-    if (hintFolders_ && outcome.outcome == BatchOutcome::NotSpc && stat(dropped.c_str(), &info) == 0 &&
+    if (hintFolders_ && outcome.outcome == Outcome::NotSpc && stat(outcome.droppedPath.c_str(), &info) == 0 &&
         S_ISDIR(info.st_mode)) {
         std::fprintf(stderr, "brindlemark: %s is a folder; with -r (--recursive) the SPC files inside it are taken\n",
-                     dropped.c_str());
+                     outcome.droppedPath.c_str());
         hintFolders_ = false;
     }
-    if (json_) text_ = outcomeJson(dropped, text_, outcome);
+    text_ = json_ ? outcomeJson(outcome) : brindlemark::rename::outcomeLine(outcome);
     text_ += '\n';
     errno = 0;
     if (std::fwrite(text_.data(), 1, text_.size(), stdout) != text_.size() || std::ferror(stdout) != 0) {

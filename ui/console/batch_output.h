@@ -1,36 +1,33 @@
 #ifndef BRINDLEMARK_UI_CONSOLE_BATCH_OUTPUT_H
 #define BRINDLEMARK_UI_CONSOLE_BATCH_OUTPUT_H
 
-#include <cstddef>
 #include <string>
 
-#include "platform/win32_standin.h"
-#include "ui/console/batch_outcome.h"
+#include "rename/batch_outcome.h"
 
 class Progress;
 
-// Prints the rename batch's lines on standard output as the batch adds
-// them: each line as it stands, or (json) one JSON object per line with the
-// dropped path, the new path or null, the outcome word and the line. Keeps
-// no line: a batch of any size costs nothing here per file. Remembers
-// whether every file got its name, for the exit status.
+// Prints the rename batch's outcomes on standard output as the batch
+// reports them: each as its line, or (json) as one JSON object per line
+// with the dropped path, the new path or null, the outcome word and the
+// line. Keeps no outcome: a batch of any size costs nothing here per file.
+// Remembers whether every file got its name, for the exit status.
 class BatchOutput {
 public:
     // hintFolders: the first dropped folder (which the batch says is not an
     // SPC) gets a hint on standard error that --recursive takes the files
     // inside it.
-    BatchOutput(const standin::Drop& drop, bool json, bool hintFolders, Progress& progress)
-        : drop_(drop), json_(json), hintFolders_(hintFolders), progress_(progress) {}
+    BatchOutput(bool json, bool hintFolders, Progress& progress)
+        : json_(json), hintFolders_(hintFolders), progress_(progress) {}
 
-    // A line the batch added to its log list. A failure to write standard
-    // output ends the run.
-    void add(const char* line);
+    // One outcome of the batch. A failure to write standard output ends the
+    // run.
+    void add(const brindlemark::rename::FileOutcome& outcome);
 
-    // True when every line said "->".
+    // True when every file was renamed (or already bore its new name).
     bool allRenamed() const { return allRenamed_; }
 
 private:
-    const standin::Drop& drop_;
     bool json_;
     bool hintFolders_;
     Progress& progress_;
@@ -38,8 +35,11 @@ private:
     std::string text_;  // reused for each line
 };
 
-// The JSON object of one outcome (as readBatchLine read the line), on one
-// line without its newline.
-std::string outcomeJson(const std::string& droppedPath, const std::string& line, const LineOutcome& outcome);
+// The word a script reads for an outcome: renamed, move-failed, not-spc,
+// items-missing, no-information, path-too-long, invalid-template.
+const char* outcomeWord(brindlemark::rename::Outcome outcome);
+
+// The JSON object of one outcome, on one line without its newline.
+std::string outcomeJson(const brindlemark::rename::FileOutcome& outcome);
 
 #endif

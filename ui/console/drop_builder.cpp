@@ -55,7 +55,8 @@ std::string droppedPath(const std::string& argument, const std::string& currentF
     return path;
 }
 
-bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiven, standin::Drop& drop) {
+bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiven,
+               std::vector<brindlemark::rename::DroppedFile>& drop) {
     const std::string folder = asGiven ? std::string() : currentFolder();
     bool allRead = true;
     for (const std::string& file : files) {
@@ -66,7 +67,7 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
         const bool folderGiven = (recursive || written) && isFolder(file);
         if (folderGiven && recursive) {
             walkFolder(
-                path, [&drop](const std::string& found) { drop.paths.push_back(found); },
+                path, [&drop](const std::string& found) { drop.push_back({found, false}); },
                 [&allRead](const std::string& unreadable, int cause) {
                     std::fprintf(stderr, "brindlemark: cannot read folder %s: %s\n", unreadable.c_str(),
                                  std::strerror(cause));
@@ -74,8 +75,7 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
                 });
             continue;
         }
-        if (written && !folderGiven) drop.altered.push_back(drop.paths.size());
-        drop.paths.push_back(path);
+        drop.push_back({path, written && !folderGiven});
     }
     return allRead;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32_standin.h"
+#include "rename/rename_batch.h"
 
 // Turns the FILE arguments of the command line into the paths of one drop,
 // in their order, as a shell drop delivers them: each joined to the current
@@ -15,7 +15,8 @@
 // "a.spc/.") is no name of a file: it stays in the drop marked altered, so
 // the batch never opens it. Folders that cannot be read are named on
 // standard error. Returns false when any folder could not be read.
-bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiven, standin::Drop& drop);
+bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiven,
+               std::vector<brindlemark::rename::DroppedFile>& drop);
 
 // The full path a shell drop would deliver for argument: joined to
 // currentFolder (when not empty and the argument is relative), without "."

@@ -68,6 +68,8 @@ void deferStopSignals() {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
+bool stopSignalled() { return stopSignal != 0; }
+
 void endRunIfSignalled() {
     if (stopSignal == 0) return;
     const int signal = stopSignal;

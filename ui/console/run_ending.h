@@ -25,6 +25,9 @@ bool finishRun();
 // stop signal stops the run at once.
 void deferStopSignals();
 
+// True once a stop signal came.
+bool stopSignalled();
+
 // When a stop signal came: finishRun(), then the process ends by that
 // signal, as it would have without the deferral.
 void endRunIfSignalled();

@@ -1,4 +1,4 @@
-#include "platform/win32_standin.h"
+#include "platform/move_no_replace.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,42 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "platform/dry_run_file_system.h"
+#include "platform/real_file_system.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
-TEST(StandinDialog, ItemTextIsBoundedAndListsAppendAndEmpty) {
-    standin::Dialog dialog;
-    SetDlgItemTextA(&dialog, 7, "0123456789012345678901234567890123456789");
-    char text[31];
-    EXPECT_EQ(GetDlgItemTextA(&dialog, 7, text, 31), 30u);
-    EXPECT_STREQ(text, "012345678901234567890123456789");
-    EXPECT_EQ(GetDlgItemTextA(&dialog, 8, text, 31), 0u);
-    EXPECT_STREQ(text, "");
+namespace platform = brindlemark::platform;
 
-    EXPECT_EQ(SendDlgItemMessageA(&dialog, 9, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("one")), 0);
-    EXPECT_EQ(SendDlgItemMessageA(&dialog, 9, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("two")), 1);
-    EXPECT_EQ(dialog.listLines[9], (std::vector<std::string>{"one", "two"}));
-    SendDlgItemMessageA(&dialog, 9, LB_RESETCONTENT, 0, 0);
-    EXPECT_TRUE(dialog.listLines[9].empty());
-}
-
-TEST(StandinDrop, CountsAndBoundsPaths) {
-    standin::Drop drop;
-    drop.paths = {"/a/first.spc", "/a/second.spc"};
-    EXPECT_EQ(DragQueryFileA(&drop, 0xFFFFFFFF, nullptr, 0), 2u);
-    char path[8];
-    EXPECT_EQ(DragQueryFileA(&drop, 1, path, sizeof path), 7u);
-    EXPECT_STREQ(path, "/a/seco");
-    EXPECT_EQ(DragQueryFileA(&drop, 0, nullptr, 0), 12u);
-    EXPECT_EQ(DragQueryFileA(&drop, 2, path, sizeof path), 0u);
-}
-
-class StandinMove : public TempFolderTest {
+class MoveTest : public TempFolderTest {
 protected:
-    void TearDown() override {
-        standin::endDryRun();
-        TempFolderTest::TearDown();
+    // A real move, as the batch asks for it: true when it was made.
+    bool move(const std::string& source, const std::string& target) {
+        errno = real.moveNoReplace(source.c_str(), target.c_str());
+        return errno == 0;
     }
     std::string make(const std::string& name, const std::string& content) {
         std::ofstream(folder + "/" + name) << content;
@@ -61,28 +39,29 @@ protected:
     bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
     const std::string& folder = dir;
+    platform::RealFileSystem real;
 };
 
-TEST_F(StandinMove, NeverReplacesAnExistingFile) {
+TEST_F(MoveTest, NeverReplacesAnExistingFile) {
     const std::string a = make("a", "A"), b = make("b", "B"), c = folder + "/c";
-    EXPECT_FALSE(MoveFileA(a.c_str(), b.c_str()));
+    EXPECT_FALSE(move(a, b));
     EXPECT_EQ(read(a), "A");
     EXPECT_EQ(read(b), "B");
-    EXPECT_TRUE(MoveFileA(a.c_str(), c.c_str()));
+    EXPECT_TRUE(move(a, c));
     EXPECT_FALSE(exists(a));
     EXPECT_EQ(read(c), "A");
-    EXPECT_FALSE(MoveFileA(a.c_str(), (folder + "/d").c_str()));  // source gone
-    EXPECT_TRUE(MoveFileA(c.c_str(), c.c_str()));                  // already bears the name
+    EXPECT_FALSE(move(a, (folder + "/d")));  // source gone
+    EXPECT_TRUE(move(c, c));                  // already bears the name
     EXPECT_EQ(read(c), "A");
-    EXPECT_FALSE(MoveFileA(a.c_str(), a.c_str()));
+    EXPECT_FALSE(move(a, a));
 }
 
-TEST_F(StandinMove, LinkFallbackNeverReplacesEither) {
+TEST_F(MoveTest, LinkFallbackNeverReplacesEither) {
     const std::string a = make("a", "A"), b = make("b", "B"), c = folder + "/c";
-    EXPECT_NE(standin::linkThenUnlink(a.c_str(), b.c_str()), 0);
+    EXPECT_NE(platform::linkThenUnlink(a.c_str(), b.c_str()), 0);
     EXPECT_EQ(read(a), "A");
     EXPECT_EQ(read(b), "B");
-    EXPECT_EQ(standin::linkThenUnlink(a.c_str(), c.c_str()), 0);
+    EXPECT_EQ(platform::linkThenUnlink(a.c_str(), c.c_str()), 0);
     EXPECT_FALSE(exists(a));
     EXPECT_EQ(read(c), "A");
     struct stat st;
@@ -90,21 +69,32 @@ TEST_F(StandinMove, LinkFallbackNeverReplacesEither) {
     EXPECT_EQ(st.st_nlink, 1u);  // one name, not two
 }
 
-TEST_F(StandinMove, DryRunTracksPretendedNamesAndMovesNothing) {
+TEST_F(MoveTest, DryRunTracksPretendedNamesAndMovesNothing) {
     const std::string a = make("a", "A"), b = folder + "/b", c = make("c", "C");
-    standin::beginDryRun();
-    EXPECT_TRUE(MoveFileA(a.c_str(), b.c_str()));
-    EXPECT_FALSE(MoveFileA(c.c_str(), b.c_str()));  // b is taken by now
-    EXPECT_FALSE(MoveFileA(a.c_str(), (folder + "/e").c_str()));  // a is gone by now
-    EXPECT_TRUE(MoveFileA(c.c_str(), (folder + "/./a").c_str()));  // a is free by now
-    EXPECT_TRUE(MoveFileA(b.c_str(), b.c_str()));
-    EXPECT_FALSE(MoveFileA((folder + "/missing").c_str(), (folder + "/f").c_str()));
-    standin::endDryRun();
+    {
+        platform::DryRunFileSystem dryRun;
+        const auto pretend = [&dryRun](const std::string& source, const std::string& target) {
+            return dryRun.moveNoReplace(source.c_str(), target.c_str());
+        };
+        EXPECT_EQ(pretend(a, b), 0);
+        EXPECT_EQ(pretend(c, b), EEXIST);                 // b is taken by now
+        EXPECT_EQ(pretend(a, folder + "/e"), ENOENT);     // a is gone by now
+        EXPECT_EQ(pretend(c, folder + "/./a"), 0);        // a is free by now
+        EXPECT_EQ(pretend(b, b), 0);
+        EXPECT_EQ(pretend(folder + "/missing", folder + "/f"), ENOENT);
+        // What is opened is what the real run would find under each name.
+        unsigned char byte = 0;
+        const platform::ReadOnlyFile underB = dryRun.openForReading(b.c_str());
+        ASSERT_TRUE(underB.isOpen());
+        EXPECT_EQ(underB.readAt(0, &byte, 1), 1u);
+        EXPECT_EQ(byte, 'A');
+        EXPECT_FALSE(dryRun.openForReading(c.c_str()).isOpen());
+    }
     EXPECT_EQ(read(a), "A");
     EXPECT_EQ(read(c), "C");
     EXPECT_FALSE(exists(b));
-    standin::beginDryRun();  // a fresh dry run has forgotten the names
-    EXPECT_FALSE(MoveFileA(b.c_str(), a.c_str()));
+    platform::DryRunFileSystem fresh;  // a new dry run knows no pretended name
+    EXPECT_EQ(fresh.moveNoReplace(b.c_str(), a.c_str()), ENOENT);
 }
 
 // ---- The fallbacks of a real move, its system calls scripted --------------
@@ -127,7 +117,7 @@ struct Script {
 };
 
 Script script;
-standin::MoveCalls systemCalls = standin::moveCalls;
+const platform::MoveCalls& systemCalls = platform::systemMoveCalls();
 
 bool fails(int error) {
     if (error == 0) return false;
@@ -146,7 +136,7 @@ void step(const char* name, int fromFolder, int toFolder) {
     }
 }
 
-const standin::MoveCalls scriptedCalls = {
+const platform::MoveCalls scriptedCalls = {
     [](int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
         if (fromFolder == AT_FDCWD && toFolder == AT_FDCWD) {
             script.calls.emplace_back("rename by path");
@@ -179,16 +169,15 @@ const standin::MoveCalls scriptedCalls = {
     },
 };
 
-class ScriptedMove : public StandinMove {
+class ScriptedMove : public MoveTest {
 protected:
     void SetUp() override {
-        StandinMove::SetUp();
+        MoveTest::SetUp();
         script = Script();
-        standin::moveCalls = scriptedCalls;
     }
-    void TearDown() override {
-        standin::moveCalls = systemCalls;
-        StandinMove::TearDown();
+    // A move through the scripted calls: 0 or the errno it failed with.
+    static int scriptedMove(const std::string& source, const std::string& target) {
+        return platform::moveNoReplace(source.c_str(), target.c_str(), scriptedCalls);
     }
 };
 
@@ -232,11 +221,8 @@ TEST_F(ScriptedMove, EveryFallbackBranch) {
         script = Script{c.pathRename, c.folderRename, c.link, c.unlinkSource, c.look, {}, {}, {}, {}, -1, false};
         const std::string a = make("a", "A"), target = folder + "/" + c.target;
         if (c.targetExists) make(c.target, "B");
-        errno = 0;
-        EXPECT_EQ(MoveFileA(a.c_str(), target.c_str()) != FALSE, c.error == 0);
-        if (c.error != 0) {
-            EXPECT_EQ(errno, c.error) << std::strerror(errno);
-        }
+        const int error = scriptedMove(a, target);
+        EXPECT_EQ(error, c.error) << std::strerror(error);
         EXPECT_EQ(script.calls, c.calls);
         EXPECT_FALSE(script.strayFolder);
         EXPECT_EQ(fcntl(script.folder, F_GETFD), -1) << "the folder was left open";
@@ -272,7 +258,7 @@ TEST_F(ScriptedMove, StepsActOnTheFolderFirstOpenedWhateverHappensToThePath) {
         ASSERT_EQ(symlink("first", link.c_str()), 0);
         script = Script{EINVAL, EINVAL, r.link, 0, 0, r.before, link, "second", {}, -1, false};
 
-        EXPECT_TRUE(MoveFileA((link + "/a").c_str(), (link + "/c").c_str()));
+        EXPECT_EQ(scriptedMove(link + "/a", link + "/c"), 0);
         EXPECT_FALSE(script.strayFolder);
         EXPECT_EQ(read(first + "/c"), "A");
         EXPECT_FALSE(exists(first + "/a"));

@@ -1,0 +1,148 @@
+#include "platform/dry_run_file_system.h"
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "platform/path_parts.h"
+
+#ifndef STATX_ATTR_MOUNT_ROOT
+#define STATX_ATTR_MOUNT_ROOT 0x00002000
+#endif
+
+namespace brindlemark::platform {
+
+namespace {
+
+constexpr std::uint64_t kLockedAttributes = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+// Symlinks followed in a row before a path reads as naming no file, as the
+// kernel gives up (ELOOP).
+constexpr int kMaxLinksFollowed = 40;
+
+bool hasEffectiveCapability(unsigned capability) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    return ((data[capability / 32].effective >> (capability % 32)) & 1u) != 0;
+}
+
+std::uint64_t setAttributes(const struct statx& info) { return info.stx_attributes & info.stx_attributes_mask; }
+
+}  // namespace
+
+bool DryRunFileSystem::NameKey::operator<(const NameKey& other) const {
+    if (device != other.device) return device < other.device;
+    if (inode != other.inode) return inode < other.inode;
+    return name < other.name;
+}
+
+DryRunFileSystem::DryRunFileSystem()
+    : effectiveUser_(geteuid()), ownsEverything_(hasEffectiveCapability(CAP_FOWNER)) {}
+
+DryRunFileSystem::FolderFacts& DryRunFileSystem::folder(const std::string& path) {
+    auto found = folders_.find(path);
+    if (found != folders_.end()) return found->second;
+    FolderFacts& facts = folders_[path];
+    struct statx info;
+    if (statx(AT_FDCWD, path.c_str(), 0, STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO, &info) == 0 &&
+        S_ISDIR(info.stx_mode)) {
+        facts.known = true;
+        facts.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+        facts.inode = info.stx_ino;
+        facts.owner = info.stx_uid;
+        facts.sticky = (info.stx_mode & S_ISVTX) != 0;
+        facts.locked = (setAttributes(info) & kLockedAttributes) != 0;
+    }
+    return facts;
+}
+
+bool DryRunFileSystem::keyOf(const std::string& path, NameKey& key) {
+    const FolderFacts& facts = folder(folderOf(path));
+    if (!facts.known) return false;
+    key.device = facts.device;
+    key.inode = facts.inode;
+    key.name = nameOf(path.c_str());
+    return true;
+}
+
+bool DryRunFileSystem::entryOnDisk(const std::string& path, std::string& onDisk) {
+    onDisk = path;
+    NameKey key;
+    if (taken_.empty() && freed_.empty()) return true;
+    if (isFolderName(nameOf(path.c_str())) || !keyOf(path, key)) return true;
+    const auto moved = taken_.find(key);
+    if (moved != taken_.end()) {
+        onDisk = moved->second;
+        return true;
+    }
+    return freed_.count(key) == 0;
+}
+
+ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
+    if (taken_.empty() && freed_.empty()) return ReadOnlyFile::open(path);
+    // The file the real run would open once the pretended moves are made:
+    // symlinks followed through the pretended names.
+    std::string current = path;
+    std::string real;
+    for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
+        if (!entryOnDisk(current, real)) break;
+        char link[PATH_MAX];
+        const ssize_t length = readlink(real.c_str(), link, sizeof link);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return ReadOnlyFile::open(real.c_str());
+        const std::string target(link, static_cast<std::size_t>(length));
+        current = target[0] == '/' ? target : folderOf(real) + "/" + target;
+    }
+    errno = ENOENT;
+    return ReadOnlyFile();
+}
+
+int DryRunFileSystem::refusal(const std::string& from, const std::string& to, std::uint32_t entryOwner,
+                              std::uint64_t entryAttributes) {
+    for (const std::string* path : {&from, &to}) {
+        FolderFacts& facts = folder(*path);
+        if (facts.writeError < 0) {
+            facts.writeError = faccessat(AT_FDCWD, path->c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+        }
+        if (facts.writeError != 0) return facts.writeError;
+    }
+    const FolderFacts& source = folder(from);
+    if (source.locked) return EPERM;
+    if (source.sticky && !ownsEverything_ && entryOwner != effectiveUser_ && source.owner != effectiveUser_) {
+        return EPERM;
+    }
+    if ((entryAttributes & kLockedAttributes) != 0) return EPERM;
+    // Something is mounted on the entry: the kernel refuses to move it.
+    if ((entryAttributes & STATX_ATTR_MOUNT_ROOT) != 0) return EBUSY;
+    return 0;
+}
+
+int DryRunFileSystem::moveNoReplace(const char* source, const char* target) {
+    std::string realSource, realTarget;
+    if (!entryOnDisk(source, realSource)) return ENOENT;
+    struct statx info;
+    if (statx(AT_FDCWD, realSource.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
+    if (std::strcmp(source, target) == 0) return 0;
+    if (entryOnDisk(target, realTarget)) {
+        struct stat existing;
+        if (lstat(realTarget.c_str(), &existing) == 0) return EEXIST;
+        if (errno != ENOENT) return errno;
+    }
+    const int refused = refusal(folderOf(source), folderOf(target), info.stx_uid, setAttributes(info));
+    if (refused != 0) return refused;
+    NameKey from, to;
+    if (!keyOf(source, from) || !keyOf(target, to)) return ENOENT;
+    taken_.erase(from);
+    freed_.insert(from);
+    freed_.erase(to);
+    taken_[to] = realSource;
+    return 0;
+}
+
+}  // namespace brindlemark::platform

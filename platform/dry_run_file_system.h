@@ -1,0 +1,69 @@
+#ifndef BRINDLEMARK_PLATFORM_DRY_RUN_FILE_SYSTEM_H
+#define BRINDLEMARK_PLATFORM_DRY_RUN_FILE_SYSTEM_H
+
+#ifndef _WIN32
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <unordered_map>
+
+#include "platform/file_system.h"
+
+namespace brindlemark::platform {
+
+// A file system that only pretends to move, and that shows its pretended
+// moves to whatever it opens: a name a pretended move freed reads as gone, a
+// name it took reads as the moved entry, and symlinks are followed through
+// the pretended names. Folders are known by device and inode, so that two
+// paths of one folder (symlinks, bind mounts) meet.
+//
+// A pretended move succeeds when target is source itself and the entry is
+// there, or when the source entry is there, no entry of the new name is,
+// and the kernel would allow the move as far as it can be asked without
+// moving: the folder writable and searchable for the effective ids and
+// capabilities (and not on a read-only file system), the sticky-bit rule,
+// neither the entry immutable or append-only nor the folder, and the entry
+// no mount point. Each object starts with no pretended move.
+class DryRunFileSystem final : public FileSystem {
+public:
+    DryRunFileSystem();
+
+    ReadOnlyFile openForReading(const char* path) override;
+    int moveNoReplace(const char* source, const char* target) override;
+    bool entryOnDisk(const std::string& path, std::string& onDisk) override;
+
+private:
+    // An entry's name within a folder known by device and inode.
+    struct NameKey {
+        std::uint64_t device = 0, inode = 0;
+        std::string name;
+        bool operator<(const NameKey& other) const;
+    };
+    // A folder as the kernel knows it, read once per path that names it.
+    struct FolderFacts {
+        bool known = false;  // false: the path names no folder that can be looked at
+        std::uint64_t device = 0, inode = 0;
+        std::uint32_t owner = 0;
+        bool sticky = false;
+        bool locked = false;  // append-only or immutable: no entry can leave it
+        int writeError = -1;  // what faccessat said about writing into it; -1 not asked yet
+    };
+
+    FolderFacts& folder(const std::string& path);
+    bool keyOf(const std::string& path, NameKey& key);
+    int refusal(const std::string& from, const std::string& to, std::uint32_t entryOwner,
+                std::uint64_t entryAttributes);
+
+    std::map<NameKey, std::string> taken_;  // names given, each with the path the entry still has on disk
+    std::set<NameKey> freed_;              // names taken away
+    // Folders already looked at: a drop's files mostly share one.
+    std::unordered_map<std::string, FolderFacts> folders_;
+    std::uint32_t effectiveUser_ = 0;
+    bool ownsEverything_ = false;  // CAP_FOWNER: the sticky bit does not apply
+};
+
+}  // namespace brindlemark::platform
+
+#endif
+#endif

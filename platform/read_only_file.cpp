@@ -1,0 +1,126 @@
+#include "platform/read_only_file.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#endif
+
+#include <utility>
+
+namespace brindlemark::platform {
+
+namespace {
+
+// What of count bytes from offset lies within a file of the given size: a
+// read never asks past the end it knows of, which would cost one more
+// system call only to learn that nothing is there.
+std::size_t withinSize(std::uint64_t size, std::uint64_t offset, std::size_t count) {
+    if (offset >= size) return 0;
+    return size - offset < count ? static_cast<std::size_t>(size - offset) : count;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), size_(other.size_) {}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
+    if (this != &other) {
+        if (handle_ != nullptr) CloseHandle(handle_);
+        handle_ = std::exchange(other.handle_, nullptr);
+        size_ = other.size_;
+    }
+    return *this;
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+    if (handle_ != nullptr) CloseHandle(handle_);
+}
+
+ReadOnlyFile ReadOnlyFile::open(const char* path) {
+    ReadOnlyFile file;
+    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return file;
+    LARGE_INTEGER size;
+    // Only a file on disk: not a folder, a pipe or a device.
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
+        CloseHandle(handle);
+        return file;
+    }
+    file.handle_ = handle;
+    file.size_ = static_cast<std::uint64_t>(size.QuadPart);
+    return file;
+}
+
+bool ReadOnlyFile::isOpen() const { return handle_ != nullptr; }
+
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const {
+    count = withinSize(size_, offset, count);
+    std::size_t stored = 0;
+    while (handle_ != nullptr && stored < count) {
+        OVERLAPPED at = {};
+        const std::uint64_t position = offset + stored;
+        at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        const std::size_t left = count - stored;
+        const DWORD wanted = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+        DWORD got = 0;
+        if (!ReadFile(handle_, out + stored, wanted, &got, &at) || got == 0) break;
+        stored += got;
+    }
+    return stored;
+}
+
+#else
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept = default;
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept = default;
+ReadOnlyFile::~ReadOnlyFile() = default;
+
+ReadOnlyFile ReadOnlyFile::open(const char* path) {
+    ReadOnlyFile file;
+    // O_NONBLOCK: a FIFO would block a plain open until a writer comes.
+    FileDescriptor fd(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid()) return file;
+    struct stat info;
+    if (::fstat(fd.get(), &info) != 0) return file;
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return file;
+    }
+    file.fd_ = std::move(fd);
+    file.size_ = static_cast<std::uint64_t>(info.st_size);
+    return file;
+}
+
+bool ReadOnlyFile::isOpen() const { return fd_.valid(); }
+
+std::size_t ReadOnlyFile::readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const {
+    count = withinSize(size_, offset, count);
+    std::size_t stored = 0;
+    while (fd_.valid() && stored < count) {
+        const std::uint64_t position = offset + stored;
+        if (position > static_cast<std::uint64_t>(LLONG_MAX)) break;
+        const ssize_t got = ::pread(fd_.get(), out + stored, count - stored, static_cast<off_t>(position));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        stored += static_cast<std::size_t>(got);
+    }
+    return stored;
+}
+
+#endif
+
+}  // namespace brindlemark::platform

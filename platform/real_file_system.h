@@ -1,0 +1,19 @@
+#ifndef BRINDLEMARK_PLATFORM_REAL_FILE_SYSTEM_H
+#define BRINDLEMARK_PLATFORM_REAL_FILE_SYSTEM_H
+
+#include "platform/file_system.h"
+
+namespace brindlemark::platform {
+
+// The file system as it is: files opened for reading as they are named,
+// moves made. On POSIX a move is moveNoReplace (move_no_replace.h); on
+// Windows it is MoveFileA, which fails rather than replace a file.
+class RealFileSystem final : public FileSystem {
+public:
+    ReadOnlyFile openForReading(const char* path) override;
+    int moveNoReplace(const char* source, const char* target) override;
+};
+
+}  // namespace brindlemark::platform
+
+#endif

@@ -1,0 +1,30 @@
+#ifndef BRINDLEMARK_UI_CONSOLE_JOURNALED_FILE_SYSTEM_H
+#define BRINDLEMARK_UI_CONSOLE_JOURNALED_FILE_SYSTEM_H
+
+#include "platform/file_system.h"
+
+class JournalWriter;
+
+// A file system that records each move in the run's journal before it
+// passes the move on, and marks a move the file system then refused, so
+// that the journal names every move the run may have made and only those.
+// A move whose record cannot be written is not made.
+class JournaledFileSystem final : public brindlemark::platform::FileSystem {
+public:
+    JournaledFileSystem(brindlemark::platform::FileSystem& inner, JournalWriter& journal)
+        : inner_(inner), journal_(journal) {}
+
+    brindlemark::platform::ReadOnlyFile openForReading(const char* path) override {
+        return inner_.openForReading(path);
+    }
+    int moveNoReplace(const char* source, const char* target) override;
+    bool entryOnDisk(const std::string& path, std::string& onDisk) override {
+        return inner_.entryOnDisk(path, onDisk);
+    }
+
+private:
+    brindlemark::platform::FileSystem& inner_;
+    JournalWriter& journal_;
+};
+
+#endif
