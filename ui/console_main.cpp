@@ -163,7 +163,7 @@ int showTags(const Options& options) {
         const brindlemark::platform::ReadOnlyFile opened = fileSystem.openForReading(path);
         const FileKind kind = opened.isOpen() ? brindlemark::rename::loadTag(tag, opened, path) : KIND_OPEN_FAILED;
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
-        if (kind > 0) decoded = decoder.decodeTag(tag);
+        if (kind > 0) decoder.decodeTag(tag, decoded);
         const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
         endRunIfSignalled();

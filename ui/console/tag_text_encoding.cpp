@@ -166,16 +166,14 @@ bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chos
     return false;
 }
 
-std::vector<TagText> tagTexts(const ID666Tag& tag) {
+void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts) {
     constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;  // an extended-tag text
-    std::vector<TagText> texts;
-    texts.reserve(kTagTextItemCount);
+    texts.clear();
     for (const TagTextItem& item : kTagTextItems) {
         const char* const field = tag.*item.field;
         const std::size_t size = strnlen(field, kLongest);
         texts.push_back({field, size, size == item.baseWidth || size == kLongest});
     }
-    return texts;
 }
 
 TagTextDecoder::TagTextDecoder(std::optional<TextEncoding> forced)
@@ -331,13 +329,14 @@ void TagTextDecoder::decode(const TagText& text, TextEncoding encoding, std::str
     });
 }
 
-DecodedTagText TagTextDecoder::decodeTag(const ID666Tag& tag) {
-    DecodedTagText decoded;
-    const std::vector<TagText> texts = tagTexts(tag);
-    const TextEncoding encoding = decide(texts);
+void TagTextDecoder::decodeTag(const ID666Tag& tag, DecodedTagText& decoded) {
+    readTagTexts(tag, texts_);
+    const TextEncoding encoding = decide(texts_);
     decoded.encoding = textEncodingName(encoding);
-    for (std::size_t i = 0; i < texts.size(); ++i) decode(texts[i], encoding, decoded.text[i]);
-    return decoded;
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+        decoded.text[i].clear();
+        decode(texts_[i], encoding, decoded.text[i]);
+    }
 }
 
 }  // namespace brindlemark::console

@@ -34,8 +34,8 @@ struct TagText {
     bool mayBeCut = false;
 };
 
-// The text items of a tag in the order of kTagTextItems.
-std::vector<TagText> tagTexts(const ID666Tag& tag);
+// Fills texts with the text items of a tag in the order of kTagTextItems.
+void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts);
 
 // Decides the encoding of a file's texts and converts them to UTF-8. Holds
 // the converters and the detector, so one decoder serves a whole run; not
@@ -61,8 +61,9 @@ public:
     // a character the end of a filled field cut in two is dropped.
     void decode(const TagText& text, TextEncoding encoding, std::string& out);
 
-    // Decides and decodes every text item of a tag.
-    DecodedTagText decodeTag(const ID666Tag& tag);
+    // Decides and decodes every text item of a tag into decoded (whose
+    // strings are reused: a run decodes file after file without allocating).
+    void decodeTag(const ID666Tag& tag, DecodedTagText& decoded);
 
 private:
     struct Reading {
@@ -88,6 +89,7 @@ private:
     uchardet* detector_;
     std::string character_;
     std::vector<int> classes_;  // of one text's characters, while it is read
+    std::vector<TagText> texts_;  // of the tag decodeTag is given
 };
 
 }  // namespace brindlemark::console

@@ -34,7 +34,8 @@ bool isForbiddenCharacter(char32_t c) {
 
 void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
     constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;
-    const std::vector<TagText> texts = tagTexts(tag);
+    readTagTexts(tag, texts_);
+    const std::vector<TagText>& texts = texts_;
     TextEncoding encoding = TextEncoding::Ascii;
     bool decided = false;
     for (std::size_t i = 0; i < texts.size(); ++i) {

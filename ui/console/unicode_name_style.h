@@ -30,6 +30,7 @@ public:
 private:
     mutable TagTextDecoder decoder_;
     mutable std::string text_;  // reused for each item
+    mutable std::vector<TagText> texts_;
 };
 
 }  // namespace brindlemark::console
