@@ -53,8 +53,9 @@ constexpr char HELP[] =
     "                     whose names end in \".spc\" (symbolic links are skipped)\n"
     "  -u, --unicode      make the new names from the tag's text decoded to UTF-8\n"
     "                     (NFC), keeping accented letters, kana and kanji\n"
-    "  --tag-encoding ENC read every tag's text as ENC: auto (default: decided\n"
-    "                     per file), utf-8, shift_jis or windows-1252\n"
+    "  --tag-encoding ENC\n"
+    "                     read every tag's text as ENC: auto (decided per file,\n"
+    "                     the default), utf-8, shift_jis or windows-1252\n"
     "  --json             print each outcome as one JSON object per line\n"
     "  --show             print each FILE's tag, its text decoded, as one JSON\n"
     "                     object per line\n"
@@ -135,9 +136,11 @@ int renameFiles(const Options& options) {
         options.dryRun ? static_cast<brindlemark::platform::FileSystem&>(dryRunFileSystem)
         : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
                        : realFileSystem;
+    // The dialog's names unless -u: without it nothing is decoded.
     const brindlemark::rename::NameStyle dialogStyle;
-    const brindlemark::console::UnicodeNameStyle unicodeStyle(options.tagEncoding);
-    const brindlemark::rename::NameStyle& style = options.unicode ? unicodeStyle : dialogStyle;
+    std::optional<brindlemark::console::UnicodeNameStyle> unicodeStyle;
+    if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
+    const brindlemark::rename::NameStyle& style = unicodeStyle ? *unicodeStyle : dialogStyle;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
     brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
