@@ -19,6 +19,8 @@
 
 namespace {
 
+using namespace brindlemark::rename;
+
 void require(bool holds, const char* what) {
     if (holds) return;
     std::fprintf(stderr, "name invariant broken: %s\n", what);

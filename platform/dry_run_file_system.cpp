@@ -43,8 +43,11 @@ bool DryRunFileSystem::NameKey::operator<(const NameKey& other) const {
     return name < other.name;
 }
 
-DryRunFileSystem::DryRunFileSystem()
-    : effectiveUser_(geteuid()), ownsEverything_(hasEffectiveCapability(CAP_FOWNER)) {}
+DryRunFileSystem::Mover DryRunFileSystem::Mover::ofThisProcess() {
+    return Mover{geteuid(), hasEffectiveCapability(CAP_FOWNER)};
+}
+
+DryRunFileSystem::DryRunFileSystem(const Mover& mover) : mover_(mover) {}
 
 DryRunFileSystem::FolderFacts& DryRunFileSystem::folder(const std::string& path) {
     auto found = folders_.find(path);
@@ -114,7 +117,7 @@ int DryRunFileSystem::refusal(const std::string& from, const std::string& to, st
     }
     const FolderFacts& source = folder(from);
     if (source.locked) return EPERM;
-    if (source.sticky && !ownsEverything_ && entryOwner != effectiveUser_ && source.owner != effectiveUser_) {
+    if (source.sticky && !mover_.ownsEverything && entryOwner != mover_.user && source.owner != mover_.user) {
         return EPERM;
     }
     if ((entryAttributes & kLockedAttributes) != 0) return EPERM;

@@ -27,7 +27,16 @@ namespace brindlemark::platform {
 // no mount point. Each object starts with no pretended move.
 class DryRunFileSystem final : public FileSystem {
 public:
-    DryRunFileSystem();
+    // Whose moves are pretended: the effective user, and whether it may act
+    // as every file's owner (CAP_FOWNER), for which the sticky bit does not
+    // apply.
+    struct Mover {
+        std::uint32_t user = 0;
+        bool ownsEverything = false;
+        static Mover ofThisProcess();
+    };
+
+    explicit DryRunFileSystem(const Mover& mover = Mover::ofThisProcess());
 
     ReadOnlyFile openForReading(const char* path) override;
     int moveNoReplace(const char* source, const char* target) override;
@@ -59,8 +68,7 @@ private:
     std::set<NameKey> freed_;              // names taken away
     // Folders already looked at: a drop's files mostly share one.
     std::unordered_map<std::string, FolderFacts> folders_;
-    std::uint32_t effectiveUser_ = 0;
-    bool ownsEverything_ = false;  // CAP_FOWNER: the sticky bit does not apply
+    Mover mover_;
 };
 
 }  // namespace brindlemark::platform

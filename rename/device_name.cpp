@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstring>
 
+namespace brindlemark::rename {
+
 namespace {
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -31,3 +33,5 @@ bool isDeviceName(const char* fileName) {
     }
     return false;
 }
+
+}  // namespace brindlemark::rename

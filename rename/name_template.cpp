@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace brindlemark::rename {
+
 const char* afterLast(const char* text, char c) {
     const char* last = c == '\0' ? nullptr : std::strrchr(text, c);
     return last == nullptr ? text : last + 1;
@@ -166,3 +168,5 @@ int expandNameTemplate(const char* nameTemplate, const ID666Tag& tag, const char
     }
     return status;
 }
+
+}  // namespace brindlemark::rename

@@ -5,6 +5,8 @@
 
 #include "spctag/id666_tag.h"
 
+namespace brindlemark::rename {
+
 // ---- Text routines over 8-bit NUL-terminated text -------------------------
 
 // Just after the last c in text; text itself when c does not occur (the
@@ -47,5 +49,7 @@ std::size_t countedTemplateLength(const char* text);
 
 int expandNameTemplate(const char* nameTemplate, const ID666Tag& tag, const char* droppedPath,
                        char* stem);
+
+}  // namespace brindlemark::rename
 
 #endif

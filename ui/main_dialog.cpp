@@ -20,7 +20,7 @@ std::string readNameTemplate(HWND dialog) {
     std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetDlgItemTextW(dialog, IDC_FORMAT, &text[0], length + 1)));
     std::size_t end = 0;
-    for (std::size_t characters = 0; characters < NAME_TEMPLATE_MAX_LENGTH && end < text.size(); ++characters) {
+    for (std::size_t characters = 0; characters < rename::NAME_TEMPLATE_MAX_LENGTH && end < text.size(); ++characters) {
         const bool pair = text[end] >= 0xD800 && text[end] <= 0xDBFF && end + 1 < text.size() &&
                           text[end + 1] >= 0xDC00 && text[end + 1] <= 0xDFFF;
         end += pair ? 2 : 1;

@@ -97,6 +97,40 @@ TEST_F(MoveTest, DryRunTracksPretendedNamesAndMovesNothing) {
     EXPECT_EQ(fresh.moveNoReplace(b.c_str(), a.c_str()), ENOENT);
 }
 
+// In a folder with the sticky bit only the file's owner, the folder's owner
+// or a user who acts as every file's owner may move a file.
+TEST_F(MoveTest, DryRunFollowsTheStickyBitRule) {
+    const std::uint32_t us = geteuid(), other = us + 4242;  // we own both the folder and the file
+    const struct {
+        const char* what;
+        bool sticky;
+        platform::DryRunFileSystem::Mover mover;
+        int error;
+    } cases[] = {
+        {"not sticky, anyone", false, {other, false}, 0},
+        {"sticky, the owner", true, {us, false}, 0},
+        {"sticky, another user", true, {other, false}, EPERM},
+        {"sticky, another user owning everything", true, {other, true}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string a = make("a", "A");
+        ASSERT_EQ(chmod(folder.c_str(), c.sticky ? 01777 : 0777), 0);
+        platform::DryRunFileSystem dryRun(c.mover);
+        EXPECT_EQ(dryRun.moveNoReplace(a.c_str(), (folder + "/b").c_str()), c.error);
+    }
+    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
+}
+
+// Something mounted on an entry cannot be moved: the kernel says EBUSY, and
+// so does the dry run (only root may write the root folder, so only root
+// sees the question asked).
+TEST_F(MoveTest, DryRunRefusesToMoveAMountPoint) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root may write into /";
+    platform::DryRunFileSystem dryRun;
+    EXPECT_EQ(dryRun.moveNoReplace("/proc", "/proc-moved"), EBUSY);
+}
+
 // ---- The fallbacks of a real move, its system calls scripted --------------
 
 // What the scripted calls do: 0 makes the real call, an errno fails the call

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace brindlemark::rename;
+
 // ---- Text routines ----------------------------------------------------------
 
 TEST(TextRoutines, AfterLastFindsTheLastOccurrenceOrTheStart) {
@@ -68,6 +70,28 @@ TEST_F(Expansion, TokensTakeTheirItemsInEitherCase) {
     EXPECT_EQ(expand("%N - %S"), "12b - Title");
     tag.ostTrack = 7 << 8;
     EXPECT_EQ(expand("%N"), "7");  // no leading zeros from the tag
+}
+
+// Only the first 30 characters count: a UTF-8 character is one, never cut
+// in half; a byte of another code page is one.
+TEST_F(Expansion, TheFirstThirtyCharactersCountAsTheUserSeesThem) {
+    std::string eAcute;
+    for (int i = 0; i < 15; ++i) eAcute += "\xC3\xA9";
+    const std::string dash = " \xE2\x80\x93 ";  // an en dash between blanks
+    const struct {
+        std::string nameTemplate, stem;
+    } cases[] = {
+        {std::string(28, 'x') + "%S", std::string(28, 'x') + "Title"},
+        {std::string(29, 'x') + "%S", std::string(29, 'x') + "%"},
+        {eAcute + "%S", eAcute + "Title"},  // 17 characters, 32 bytes
+        {"%N" + dash + "%G" + dash + "%G" + dash + "%G" + dash + "%G" + dash + "%S",
+         "01" + dash + "Game" + dash + "Game" + dash + "Game" + dash + "Game" + dash + "Title"},
+        {std::string(29, 'x') + "\xF0\x9F\x8E\xB5%S", std::string(29, 'x') + "\xF0\x9F\x8E\xB5"},
+        {std::string(29, 'x') + "\xE9%S", std::string(29, 'x') + "\xE9"},  // code page 1252: one byte
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(expand(c.nameTemplate.c_str(), "/music/a-01.spc"), c.stem) << c.nameTemplate;
+    }
 }
 
 TEST_F(Expansion, PercentSignsThatAreNoTokenStandForThemselves) {

@@ -15,7 +15,7 @@ namespace {
 
 using brindlemark::platform::FileSystem;
 
-std::string nameOf(const std::string& path) { return afterLast(path.c_str(), '/'); }
+std::string nameOf(const std::string& path) { return brindlemark::rename::afterLast(path.c_str(), '/'); }
 
 // True when the entry at path (as a dry run's pretended moves leave it) is
 // the file the record moved.
