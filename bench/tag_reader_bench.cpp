@@ -18,6 +18,8 @@
 #include "spctag/spc_layout.h"
 #include "spcbuild/spc_builder.h"
 
+using namespace brindlemark::spctag;
+
 using namespace spcbuild;
 
 namespace {

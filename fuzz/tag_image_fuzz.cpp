@@ -16,6 +16,8 @@
 #include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
 
+using namespace brindlemark::spctag;
+
 extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
 
 namespace {

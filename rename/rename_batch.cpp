@@ -11,6 +11,9 @@ namespace brindlemark::rename {
 
 namespace {
 
+using spctag::isSpcKind;
+using spctag::KIND_OPEN_FAILED;
+
 // The longest new path (folder, name and ".spc") that is used.
 constexpr std::size_t NEW_PATH_MAX_LENGTH = 255;
 constexpr char SPC_EXTENSION[] = ".spc";

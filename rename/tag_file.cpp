@@ -8,7 +8,7 @@ namespace {
 
 // The open file as the tag reader reads it: positioned reads of the ranges
 // it parses.
-class FileBytes final : public ByteSource {
+class FileBytes final : public spctag::ByteSource {
 public:
     explicit FileBytes(const platform::ReadOnlyFile& file) : file_(file) {}
     std::uint64_t size() const override { return file_.size(); }

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+namespace brindlemark::spctag {
+
 using namespace spclayout;
 
 namespace {
@@ -91,3 +93,5 @@ FileKind identifySpcFile(const ByteSource& file, SpcFileBytes& bytes) {
     }
     return KIND_UNKNOWN;
 }
+
+}  // namespace brindlemark::spctag

@@ -8,6 +8,8 @@
 #include "spctag/file_kind.h"
 #include "spctag/spc_layout.h"
 
+namespace brindlemark::spctag {
+
 // The bytes identification reads, kept for the loader so that no range is
 // read twice. A plain record the caller owns (the loader keeps it on its
 // stack); identification writes only the parts it reads, and every byte it
@@ -34,5 +36,7 @@ bool bytesEqual(const void* a, const void* b, std::size_t n);
 // that tell (see SpcFileBytes). Never returns KIND_OPEN_FAILED: a source is
 // a file already open.
 FileKind identifySpcFile(const ByteSource& file, SpcFileBytes& bytes);
+
+}  // namespace brindlemark::spctag
 
 #endif

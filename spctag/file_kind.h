@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace brindlemark::spctag {
+
 // What identification made of a file. Values above 0 mean recognised; only
 // KIND_SPC and KIND_SPC_XID6 carry ID666 tags. 4..63 are not used.
 enum FileKind : std::int32_t {
@@ -19,5 +21,7 @@ enum FileKind : std::int32_t {
 };
 
 inline bool isSpcKind(std::int32_t kind) { return kind == KIND_SPC || kind == KIND_SPC_XID6; }
+
+}  // namespace brindlemark::spctag
 
 #endif

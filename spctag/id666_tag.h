@@ -8,6 +8,8 @@
 #include "spctag/dump_date.h"
 #include "spctag/file_kind.h"
 
+namespace brindlemark::spctag {
+
 // Everything the tag reader learns about one file. A plain record: all text
 // lives inline, 8-bit and NUL-terminated, copied from the file byte for byte.
 // Lengths are in ticks of 1/64000 second.
@@ -61,5 +63,7 @@ public:
     // read (an empty image is unrecognised). Leaves `path` as it is.
     FileKind load(const void* image, std::uint32_t size);
 };
+
+}  // namespace brindlemark::spctag
 
 #endif

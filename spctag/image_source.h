@@ -7,6 +7,8 @@
 
 #include "spctag/byte_source.h"
 
+namespace brindlemark::spctag {
+
 // A whole file already in memory, read by copies. The image must outlive
 // the source; it is only read.
 class ImageSource final : public ByteSource {
@@ -28,5 +30,7 @@ private:
     const unsigned char* image_;
     std::uint32_t size_;
 };
+
+}  // namespace brindlemark::spctag
 
 #endif

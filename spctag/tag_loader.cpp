@@ -10,6 +10,8 @@
 #include "spctag/spc_layout.h"
 #include "spctag/tag_settings.h"
 
+namespace brindlemark::spctag {
+
 using namespace spclayout;
 
 namespace {
@@ -99,3 +101,5 @@ FileKind ID666Tag::load(const ByteSource& file, const char* filePath) {
 FileKind ID666Tag::load(const void* image, std::uint32_t size) {
     return load(ImageSource(image, size), nullptr);
 }
+
+}  // namespace brindlemark::spctag

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace brindlemark::spctag {
+
 // Settings of the tag reader, fixed for the program.
 
 // Play time (ticks) given to a recognised file that carries no ID666 tag.
@@ -12,5 +14,7 @@ constexpr std::uint32_t defaultFadeLength = 0;
 // Layout assumed for a base tag whose contents do not tell text from
 // binary: 0 = text, 1 = binary.
 constexpr std::uint8_t preferBinary = 0;
+
+}  // namespace brindlemark::spctag
 
 #endif

@@ -85,7 +85,11 @@ constexpr char HELP[] =
     "the journal could not be read or written, or output failed; 2 for a usage\n"
     "error.\n";
 
+using brindlemark::console::DecodedTagText;
 using brindlemark::rename::DroppedFile;
+using brindlemark::spctag::FileKind;
+using brindlemark::spctag::ID666Tag;
+using brindlemark::spctag::KIND_OPEN_FAILED;
 
 struct Options {
     std::string nameTemplate = DEFAULT_TEMPLATE;

@@ -4,6 +4,8 @@
 
 #include "ui/console/utf8_text.h"
 
+namespace brindlemark::console {
+
 using brindlemark::console::isAscii;
 using brindlemark::console::isValidUtf8;
 using brindlemark::console::readUtf8;
@@ -181,3 +183,5 @@ std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const 
     object.close();
     return out;
 }
+
+}  // namespace brindlemark::console

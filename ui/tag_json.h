@@ -6,6 +6,12 @@
 
 #include "spctag/id666_tag.h"
 
+namespace brindlemark::console {
+
+using spctag::DumpDate;
+using spctag::FileKind;
+using spctag::ID666Tag;
+
 // JSON of the console: plain ASCII lines whose strings carry Unicode text.
 //
 // A path or name is bytes. Valid UTF-8 is written as its characters; any
@@ -49,5 +55,7 @@ struct DecodedTagText {
 // "<key>Base64" with its exact bytes. Without: each text item as a path is
 // written.
 std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const DecodedTagText* decoded = nullptr);
+
+}  // namespace brindlemark::console
 
 #endif

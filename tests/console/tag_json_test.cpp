@@ -9,6 +9,9 @@
 
 namespace {
 
+using namespace brindlemark::console;
+using namespace brindlemark::spctag;
+
 std::string member(const std::string& bytes) {
     std::string out;
     appendJsonBytesMember(out, "path", bytes.data(), bytes.size());

@@ -9,6 +9,9 @@
 
 namespace {
 
+using namespace brindlemark::console;
+using namespace brindlemark::spctag;
+
 using brindlemark::console::TextEncoding;
 using brindlemark::console::UnicodeNameStyle;
 

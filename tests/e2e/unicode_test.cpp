@@ -12,6 +12,8 @@
 
 namespace {
 
+using brindlemark::console::appendBase64;
+
 using e2e::Outcome;
 using e2e::run;
 using e2e::spc;

@@ -9,6 +9,8 @@
 #include "spctag/file_identification.h"
 #include "tests/spctag/tag_test_support.h"
 
+using namespace brindlemark::spctag;
+
 using spcbuild::Bytes;
 using spcbuild::CopierHeader;
 using spcbuild::putRomHeader;

@@ -14,6 +14,8 @@
 #include "spctag/spc_layout.h"
 #include "tests/spctag/tag_test_support.h"
 
+using namespace brindlemark::spctag;
+
 namespace {
 
 class ShortReadTest : public testing::TestWithParam<NamedFile> {};

@@ -10,6 +10,8 @@
 #include "spctag/tag_settings.h"
 #include "tests/spctag/tag_test_support.h"
 
+using namespace brindlemark::spctag;
+
 using spcbuild::Bytes;
 using spcbuild::chunkBlock;
 using spcbuild::CopierHeader;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+
 namespace {
 
 // The text as a string, or a marker when the array holds no NUL.

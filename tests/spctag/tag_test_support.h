@@ -17,6 +17,9 @@
 #include "spctag/id666_tag.h"
 #include "spcbuild/spc_builder.h"
 
+// The tag reader's tests speak its own names.
+using namespace brindlemark::spctag;
+
 // The bytes of a, then those of b.
 inline spcbuild::Bytes operator+(spcbuild::Bytes a, const spcbuild::Bytes& b) {
     a.insert(a.end(), b.begin(), b.end());

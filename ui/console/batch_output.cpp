@@ -9,6 +9,7 @@
 #include "ui/console/run_ending.h"
 #include "ui/tag_json.h"
 
+using brindlemark::console::appendJsonBytesMember;
 using brindlemark::rename::FileOutcome;
 using brindlemark::rename::Outcome;
 
