@@ -17,6 +17,8 @@
 #include "rename/name_style.h"
 #include "spctag/id666_tag.h"
 
+using namespace brindlemark::spctag;
+
 namespace {
 
 using namespace brindlemark::rename;

@@ -5,6 +5,8 @@
 
 namespace brindlemark::rename {
 
+using spctag::ID666Tag;
+
 // Makes a file name safe in place: control bytes, bytes from 0x80 up and
 // \ / : * ? " < > | become "_". The length does not change.
 void cleanFileName(char* name);

@@ -7,6 +7,8 @@
 
 namespace brindlemark::rename {
 
+using spctag::ID666Tag;
+
 // ---- Text routines over 8-bit NUL-terminated text -------------------------
 
 // Just after the last c in text; text itself when c does not occur (the

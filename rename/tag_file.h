@@ -6,6 +6,9 @@
 
 namespace brindlemark::rename {
 
+using spctag::FileKind;
+using spctag::ID666Tag;
+
 // Fills tag from the open file (which was opened for path) and returns the
 // file's kind, as ID666Tag::load does.
 FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* path);

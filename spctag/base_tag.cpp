@@ -11,6 +11,8 @@
 #include "spctag/spc_layout.h"
 #include "spctag/tag_settings.h"
 
+namespace brindlemark::spctag {
+
 using namespace spclayout;
 
 namespace {
@@ -128,3 +130,5 @@ void ID666Tag::decodeBase(const unsigned char* header) {
     introLength = seconds * kTicksPerSecond;
     fadeLength = introLength == 0 ? 0 : fadeMs * kTicksPerMs;
 }
+
+}  // namespace brindlemark::spctag

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace brindlemark::spctag {
+
 // What the tag reader needs of a file: its size, and the bytes at an offset.
 // The reader asks only for the few ranges it parses (the header, the
 // extended-tag marker and block, a cartridge's internal header), each into a
@@ -23,5 +25,7 @@ protected:
     ByteSource& operator=(const ByteSource&) = default;
     ~ByteSource() = default;
 };
+
+}  // namespace brindlemark::spctag
 
 #endif

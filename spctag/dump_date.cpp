@@ -1,5 +1,7 @@
 #include "spctag/dump_date.h"
 
+namespace brindlemark::spctag {
+
 namespace {
 
 constexpr std::uint32_t kMonthLength[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -40,3 +42,5 @@ bool DumpDate::normalize(std::uint32_t newYear, std::uint8_t newMonth, std::uint
     clear();
     return false;
 }
+
+}  // namespace brindlemark::spctag

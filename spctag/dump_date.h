@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace brindlemark::spctag {
+
 // The day a song was dumped. Either empty (all fields 0) or a real calendar
 // date from 15 April 1998 to 31 December 9999: a date only becomes non-empty
 // through normalize(), which carries the rules on believable dump dates.
@@ -24,5 +26,7 @@ public:
     bool empty() const { return day == 0 && month == 0 && year == 0; }
     void clear() { day = 0; month = 0; year = 0; }
 };
+
+}  // namespace brindlemark::spctag
 
 #endif

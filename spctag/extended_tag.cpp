@@ -8,6 +8,8 @@
 #include "spctag/id666_tag.h"
 #include "spctag/spc_layout.h"
 
+namespace brindlemark::spctag {
+
 namespace {
 
 enum ChunkType : std::uint8_t { kTypeValue = 0, kTypeString = 1, kTypeInteger = 4 };
@@ -150,3 +152,5 @@ bool ID666Tag::decodeExtended(const unsigned char* block, std::int32_t blockSize
     }
     return remaining == 0;
 }
+
+}  // namespace brindlemark::spctag

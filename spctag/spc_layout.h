@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace brindlemark::spctag {
+
 // Where things lie in the files the tag reader knows. Every multi-byte
 // number in these files is little-endian.
 namespace spclayout {
@@ -76,5 +78,7 @@ inline std::uint32_t readU32(const unsigned char* p) {
 }
 
 }  // namespace spclayout
+
+}  // namespace brindlemark::spctag
 
 #endif

@@ -10,6 +10,8 @@
 #include "spctag/id666_tag.h"
 #include "tests/spctag/tag_test_support.h"
 
+using namespace brindlemark::spctag;
+
 using namespace std::string_literals;
 using spcbuild::BinaryTag;
 using spcbuild::Bytes;

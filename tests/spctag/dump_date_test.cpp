@@ -9,6 +9,8 @@
 #include "spctag/dump_date.h"
 #include "spctag/id666_tag.h"
 
+using namespace brindlemark::spctag;
+
 namespace {
 
 struct Ymd {

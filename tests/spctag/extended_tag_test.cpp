@@ -12,6 +12,8 @@
 #include "spctag/id666_tag.h"
 #include "tests/spctag/tag_test_support.h"
 
+using namespace brindlemark::spctag;
+
 using spcbuild::Bytes;
 using spcbuild::Chunk;
 using spcbuild::chunkBlock;

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 #include "tests/windows/remote_dialog.h"
 #include "ui/resource.h"
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
 
@@ -503,10 +503,10 @@ TEST_F(MainDialogTest, NeverMovesAFileToADeviceName) {
     EXPECT_EQ(files().size(), std::size(songs));
 }
 
-// The batch takes paths of up to 254 characters. A path of 254 characters
-// is used; one of 255 is not, though cut to 254 it would name another SPC
-// file of the folder: neither file is opened or renamed, and the line shows
-// the dropped name.
+// A drop carries at most 254 characters of a path. A path of 254 characters
+// is used; one of 255 would arrive cut to 254, and the cut path here names
+// another SPC file of the folder: neither file is opened or renamed, and the
+// line names the file dropped.
 TEST_F(MainDialogTest, UsesDroppedPathsUpTo254CharactersAndNoLonger) {
     const std::size_t folderLength = path("").size();  // with its final backslash
     ASSERT_LT(folderLength, 230u) << "the build folder lies too deep for this test";
