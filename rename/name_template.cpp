@@ -60,10 +60,11 @@ char* discFromPath(char* out, const char* droppedPath) {
 }
 
 // The length of the UTF-8 sequence at text when it is a whole, valid one
-// of two to four bytes; 1 for any other byte (ASCII, or text in another
-// code page).
-std::size_t utf8SequenceLength(const unsigned char* text) {
+// of two to four bytes, its code point stored; 1 for any other byte (ASCII,
+// or text in another code page), the byte stored.
+std::size_t utf8Sequence(const unsigned char* text, std::uint32_t& codePoint) {
     const unsigned char lead = text[0];
+    codePoint = lead;
     std::size_t length = 1;
     unsigned char lowest = 0x80, highest = 0xBF;  // the bounds of the second byte
     if (lead >= 0xC2 && lead <= 0xDF) {
@@ -83,6 +84,8 @@ std::size_t utf8SequenceLength(const unsigned char* text) {
     for (std::size_t i = 2; i < length; ++i) {
         if ((text[i] & 0xC0) != 0x80) return 1;
     }
+    codePoint = lead & (0x7Fu >> length);
+    for (std::size_t i = 1; i < length; ++i) codePoint = (codePoint << 6) | (text[i] & 0x3Fu);
     return length;
 }
 
@@ -100,7 +103,14 @@ std::size_t countedTemplateLength(const char* text) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     std::size_t at = 0;
     for (std::size_t characters = 0; characters < NAME_TEMPLATE_MAX_LENGTH && bytes[at] != 0; ++characters) {
-        at += utf8SequenceLength(bytes + at);
+        std::uint32_t codePoint = 0;
+        std::size_t end = at + utf8Sequence(bytes + at, codePoint);
+        for (std::size_t mark; bytes[end] != 0; end += mark) {
+            mark = utf8Sequence(bytes + end, codePoint);
+            if (!isCombiningMark(codePoint)) break;
+        }
+        if (end > NAME_TEMPLATE_MAX_BYTES) break;
+        at = end;
     }
     return at;
 }

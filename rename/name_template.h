@@ -2,6 +2,7 @@
 #define BRINDLEMARK_RENAME_NAME_TEMPLATE_H
 
 #include <cstddef>
+#include <cstdint>
 
 #include "spctag/id666_tag.h"
 
@@ -29,14 +30,16 @@ char* copyUntil(char* destination, const char* source, char stop);
 constexpr int noTagItem = 1;    // nothing was taken from the tag
 constexpr int itemMissing = 2;  // a named item was absent and no fallback served
 
-// Only the first 30 characters of a template count. A character is one
-// UTF-8 sequence, or one byte of any other text, so that a template in the
-// system's code page counts as the user sees it and is never cut in half.
+// Only the first 30 characters of a template count, as the user sees them:
+// a character is one UTF-8 sequence (or one byte of text in another code
+// page) with the combining marks that follow it, and is never cut apart.
 constexpr std::size_t NAME_TEMPLATE_MAX_LENGTH = 30;
-// The most bytes 30 characters take: four each.
-constexpr std::size_t NAME_TEMPLATE_MAX_BYTES = 4 * NAME_TEMPLATE_MAX_LENGTH;
-// 30 characters make at most 15 tokens of at most 255 characters each (a
-// literal character takes at most 4 bytes, fewer than half a token's).
+// The most bytes of a template that are read, cut before a character that
+// would pass it.
+constexpr std::size_t NAME_TEMPLATE_MAX_BYTES = 255;
+// 30 characters make at most 15 tokens of at most 255 characters each; with
+// fewer tokens, the literal text left is within the template's 255 bytes
+// (14 tokens and 227 bytes of text, say), which is less.
 constexpr std::size_t NAME_STEM_MAX_LENGTH = 15 * (ID666Tag::kTextSize - 1);
 // Storage a stem must be given: the longest stem and its NUL.
 constexpr std::size_t NAME_STEM_SIZE = NAME_STEM_MAX_LENGTH + 1;
@@ -46,6 +49,15 @@ constexpr std::size_t NAME_STEM_SIZE = NAME_STEM_MAX_LENGTH + 1;
 // characters. When the tag has no disc or track number, they are taken from
 // the characters next to the last "-" of droppedPath. Returns the status
 // (0..3); reads tag and droppedPath, changes neither.
+// True for a mark that combines with the character before it into what the
+// user sees as one (accents, kana voicing marks, variation selectors).
+constexpr bool isCombiningMark(std::uint32_t codePoint) {
+    return (codePoint >= 0x0300 && codePoint <= 0x036F) || (codePoint >= 0x1AB0 && codePoint <= 0x1AFF) ||
+           (codePoint >= 0x1DC0 && codePoint <= 0x1DFF) || (codePoint >= 0x20D0 && codePoint <= 0x20FF) ||
+           codePoint == 0x3099 || codePoint == 0x309A || (codePoint >= 0xFE00 && codePoint <= 0xFE0F) ||
+           (codePoint >= 0xFE20 && codePoint <= 0xFE2F);
+}
+
 // The byte length of the first NAME_TEMPLATE_MAX_LENGTH characters of text.
 std::size_t countedTemplateLength(const char* text);
 

@@ -12,18 +12,24 @@ namespace {
 
 namespace rename = brindlemark::rename;
 
+// True when a pair of UTF-16 surrogates, one character, starts at text[at].
+bool surrogatePair(const std::wstring& text, std::size_t at) {
+    return text[at] >= 0xD800 && text[at] <= 0xDBFF && at + 1 < text.size() && text[at + 1] >= 0xDC00 &&
+           text[at + 1] <= 0xDFFF;
+}
+
 // The template as the user sees it in its box: its first 30 characters (a
-// pair of UTF-16 surrogates is one), never half of one, in the code page
-// the batch opens and moves files by.
+// pair of UTF-16 surrogates is one, and so is a letter with the combining
+// marks that follow it), never half of one, in the code page the batch
+// opens and moves files by.
 std::string readNameTemplate(HWND dialog) {
     const int length = GetWindowTextLengthW(GetDlgItem(dialog, IDC_FORMAT));
     std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetDlgItemTextW(dialog, IDC_FORMAT, &text[0], length + 1)));
     std::size_t end = 0;
     for (std::size_t characters = 0; characters < rename::NAME_TEMPLATE_MAX_LENGTH && end < text.size(); ++characters) {
-        const bool pair = text[end] >= 0xD800 && text[end] <= 0xDBFF && end + 1 < text.size() &&
-                          text[end + 1] >= 0xDC00 && text[end + 1] <= 0xDFFF;
-        end += pair ? 2 : 1;
+        end += surrogatePair(text, end) ? 2 : 1;
+        while (end < text.size() && !surrogatePair(text, end) && rename::isCombiningMark(text[end])) ++end;
     }
     if (end == 0) return std::string();
     const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(end), nullptr, 0, nullptr, nullptr);

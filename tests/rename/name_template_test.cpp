@@ -88,10 +88,19 @@ TEST_F(Expansion, TheFirstThirtyCharactersCountAsTheUserSeesThem) {
          "01" + dash + "Game" + dash + "Game" + dash + "Game" + dash + "Game" + dash + "Title"},
         {std::string(29, 'x') + "\xF0\x9F\x8E\xB5%S", std::string(29, 'x') + "\xF0\x9F\x8E\xB5"},
         {std::string(29, 'x') + "\xE9%S", std::string(29, 'x') + "\xE9"},  // code page 1252: one byte
+        // A letter and the accent that combines with it are one character.
+        {std::string(29, 'x') + "e\xCC\x81%S", std::string(29, 'x') + "e\xCC\x81"},
+        {std::string(28, 'x') + "e\xCC\x81%S", std::string(28, 'x') + "e\xCC\x81%"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(expand(c.nameTemplate.c_str(), "/music/a-01.spc"), c.stem) << c.nameTemplate;
     }
+    // However many marks a character carries, no more than 255 bytes of the
+    // template are read, and never part of a character.
+    std::string heavy = "a";
+    for (int i = 0; i < 40; ++i) heavy += "\xCC\x81";  // 81 bytes
+    const std::string stem = expand((heavy + heavy + heavy + heavy).c_str());
+    EXPECT_EQ(stem, heavy + heavy + heavy);
 }
 
 TEST_F(Expansion, PercentSignsThatAreNoTokenStandForThemselves) {
