@@ -28,7 +28,7 @@ std::string readNameTemplate(HWND dialog) {
     text.resize(static_cast<std::size_t>(GetDlgItemTextW(dialog, IDC_FORMAT, &text[0], length + 1)));
     std::size_t end = 0;
     for (std::size_t characters = 0; characters < rename::NAME_TEMPLATE_MAX_LENGTH && end < text.size(); ++characters) {
-        end += surrogatePair(text, end) ? 2 : 1;
+        end += surrogatePair(text, end) ? 2u : 1u;
         while (end < text.size() && !surrogatePair(text, end) && rename::isCombiningMark(text[end])) ++end;
     }
     if (end == 0) return std::string();
