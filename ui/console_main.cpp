@@ -127,8 +127,8 @@ int renameFiles(const Options& options) {
     if (options.dryRun) standin::endDryRun();
     standin::setMoveObserver(nullptr);
 
-    const bool everyFileRenamed = output.allRenamed() && foldersRead && !journal.failed();
-    return finishRun() && everyFileRenamed ? EXIT_SUCCESS : EXIT_FAILURE;
+    const bool written = finishRun();  // the journal flushed to disk too
+    return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 int showTags(const Options& options) {
@@ -146,16 +146,7 @@ int showTags(const Options& options) {
 }
 
 int undoRun(const Options& options) {
-    std::string journal = options.files.empty() ? std::string() : options.files.front();
-    if (journal.empty()) {
-        const std::string folder = journalFolder();
-        journal = newestJournalToUndo(folder);
-        if (journal.empty()) {
-            std::fprintf(stderr, "brindlemark: no run to undo in %s\n", folder.c_str());
-            return EXIT_FAILURE;
-        }
-    }
-    const int status = undoJournal(journal, options.dryRun);
+    const int status = undoJournal(options.files.empty() ? std::string() : options.files.front(), options.dryRun);
     return finishRun() ? status : EXIT_FAILURE;
 }
 

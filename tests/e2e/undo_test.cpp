@@ -112,9 +112,12 @@ TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
 
     // A full disk after the first record: that move is made, none after it.
     RunSetup full = setup;
-    full.inChild = [] {
+    // Room for the header and the first record (some 80 bytes and its two
+    // paths), not for the second.
+    const rlim_t room = 150 + 2 * (dir.size() + 7) + 19;
+    full.inChild = [room] {
         signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{150, 150};
+        const rlimit limit{room, room};
         setrlimit(RLIMIT_FSIZE, &limit);
     };
     const Outcome cut = e2e::run(dir + "/files", {"--journal", dir + "/run.journal", "a.spc", "b.spc"}, full);

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/console/error_output.h"
+
 namespace {
 
 volatile sig_atomic_t stopSignal = 0;
@@ -35,7 +37,7 @@ bool outputFailed = false;
 void sayOutputFailed(int cause) {
     if (outputFailed) return;
     outputFailed = true;
-    std::fprintf(stderr, "brindlemark: cannot write standard output: %s\n", std::strerror(cause));
+    printError(std::string("cannot write standard output: ") + std::strerror(cause));
 }
 
 }  // namespace
@@ -59,13 +61,29 @@ void endRun(int exitStatus) {
     std::exit(written ? exitStatus : EXIT_FAILURE);
 }
 
+std::vector<int> deferredSignals() {
+    std::vector<int> signals{SIGHUP,  SIGINT,    SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                             SIGPROF, SIGIO,     SIGPWR,  SIGXCPU, SIGPIPE, SIGSTKFLT};
+    for (int realTime = SIGRTMIN; realTime <= SIGRTMAX; ++realTime) signals.push_back(realTime);
+    return signals;
+}
+
 void deferStopSignals() {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = noteStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (const int signal : deferredSignals()) {
+        // A signal ignored when the run began (nohup, a shell's background
+        // job) stays ignored.
+        struct sigaction before;
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
+    // A file-size limit reached at a journal record is a short write, which
+    // takes the full-disk path, not the end of the process.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 void endRunIfSignalled() {

@@ -1,12 +1,14 @@
 #include "ui/console/undo.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/win32_standin.h"
 #include "rename/name_template.h"
+#include "ui/console/error_output.h"
 #include "ui/console/journal.h"
 #include "ui/console/run_ending.h"
 
@@ -14,14 +16,25 @@ namespace {
 
 std::string nameOf(const std::string& path) { return afterLast(path.c_str(), '/'); }
 
+// True when both paths are absolute and name entries of one folder: undo
+// only ever gives a file back its name within its folder, whatever the
+// journal says.
+bool withinOneFolder(const JournalRecord& record) {
+    const std::size_t slash = record.oldPath.rfind('/');
+    const std::string name = nameOf(record.oldPath);
+    const std::string newName = nameOf(record.newPath);
+    const auto isEntry = [](const std::string& entry) { return !entry.empty() && entry != "." && entry != ".."; };
+    return record.oldPath[0] == '/' && slash != std::string::npos && record.newPath.rfind('/') == slash &&
+           record.oldPath.compare(0, slash, record.newPath, 0, slash) == 0 && isEntry(name) && isEntry(newName);
+}
+
 // True when the entry at path (as a dry run's pretended moves leave it) is
 // the file the record moved.
 bool isTheMovedFile(const std::string& path, const JournalRecord& record) {
     std::string onDisk;
-    struct stat info;
-    return standin::pretendedEntry(path.c_str(), onDisk) && lstat(onDisk.c_str(), &info) == 0 &&
-           static_cast<unsigned long long>(info.st_dev) == record.device &&
-           static_cast<unsigned long long>(info.st_ino) == record.inode;
+    FileIdentity now;
+    return standin::pretendedEntry(path.c_str(), onDisk) && identityAt(onDisk.c_str(), now) &&
+           isSameFile(record.file, now);
 }
 
 void printLine(const std::string& line) {
@@ -31,13 +44,30 @@ void printLine(const std::string& line) {
 }
 
 // Undoes one record; true when it is undone or needed nothing.
-bool undoRecord(const JournalRecord& record) {
-    if (isTheMovedFile(record.newPath, record)) {
+bool undoRecord(const JournalRecord& record, bool dryRun) {
+    const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
+    const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
+    if (!withinOneFolder(record)) {
+        printLine(refusedLine);
+        printError(record.newPath + " and " + record.oldPath +
+                   " lie in different folders; undo gives a file back its name within its folder only");
+        return false;
+    }
+    const bool atNewName = isTheMovedFile(record.newPath, record);
+    const bool atOldName = isTheMovedFile(record.oldPath, record);
+    if (atNewName && atOldName) {
+        // Killed between the link of the new name and the unlink of the old
+        // one: the file bears both names, and loses the new one.
+        const bool removed = dryRun || unlink(record.newPath.c_str()) == 0;
+        printLine(removed ? undoneLine : refusedLine);
+        return removed;
+    }
+    if (atNewName) {
         const bool moved = MoveFileA(record.newPath.c_str(), record.oldPath.c_str()) != FALSE;
-        printLine(nameOf(record.newPath) + (moved ? " -> " : " != ") + nameOf(record.oldPath));
+        printLine(moved ? undoneLine : refusedLine);
         return moved;
     }
-    if (isTheMovedFile(record.oldPath, record)) {
+    if (atOldName) {
         printLine(nameOf(record.oldPath) + " still bears its old name");
         return true;
     }
@@ -48,21 +78,32 @@ bool undoRecord(const JournalRecord& record) {
 }  // namespace
 
 int undoJournal(const std::string& journalPath, bool dryRun) {
-    Journal journal;
+    JournalToUndo journal;
     std::string error;
-    if (!readJournal(journalPath, journal, error)) {
-        std::fprintf(stderr, "brindlemark: %s\n", error.c_str());
+    if (journalPath.empty()) {
+        const std::string folder = journalFolder();
+        const JournalToUndo::Found found = journal.openNewest(folder, dryRun, error);
+        if (found == JournalToUndo::Found::None) error = "no run to undo in " + folder;
+        if (found != JournalToUndo::Found::Journal) {
+            printError(error + (found == JournalToUndo::Found::Refused ? "; nothing was undone" : ""));
+            return EXIT_FAILURE;
+        }
+    } else if (!journal.open(journalPath, dryRun, error)) {
+        printError(error + "; nothing was undone");
         return EXIT_FAILURE;
     }
     if (dryRun) standin::beginDryRun();
     bool allUndone = true;
-    for (auto record = journal.records.rbegin(); record != journal.records.rend(); ++record) {
-        if (!undoRecord(*record)) allUndone = false;
+    const Journal& records = journal.journal();
+    for (std::size_t i = records.records.size(); i > records.undone; --i) {
+        const JournalRecord& record = records.records[i - 1];
+        if (record.refused) continue;  // never made
+        if (!undoRecord(record, dryRun)) allUndone = false;
         endRunIfSignalled();
     }
     if (dryRun) standin::endDryRun();
-    if (allUndone && !dryRun && !journal.undone && !markJournalUndone(journalPath, error)) {
-        std::fprintf(stderr, "brindlemark: %s\n", error.c_str());
+    if (allUndone && !dryRun && records.hasMovesToUndo() && !journal.markUndone(error)) {
+        printError(error);
         return EXIT_FAILURE;
     }
     return allUndone ? EXIT_SUCCESS : EXIT_FAILURE;
