@@ -1,13 +1,19 @@
 // Every rename run keeps a journal, and --undo gives the names back: after
 // a whole run, after a run killed at any point, and never by replacing.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -115,8 +121,7 @@ TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
     // Room for the header and the first record (some 80 bytes and its two
     // paths), not for the second.
     const rlim_t room = 150 + 2 * (dir.size() + 7) + 19;
-    full.inChild = [room] {
-        signal(SIGXFSZ, SIG_IGN);
+    full.inChild = [room] {  // SIGXFSZ as the shell leaves it: it would end the run
         const rlimit limit{room, room};
         setrlimit(RLIMIT_FSIZE, &limit);
     };
@@ -140,6 +145,179 @@ TEST_F(Undo, ARunKilledAtAnyPointIsUndoneWhole) {
         const Outcome undo = run({"--undo"});
         EXPECT_EQ(names("files"), before) << "killed after " << kill.stopAfterMs << " ms; undo said " << undo.err;
     }
+}
+
+// A journal written by hand, record by record, and what undo makes of it.
+class HandWritten : public Undo {
+protected:
+    std::string path(const std::string& name) { return dir + "/files/" + name; }
+    // The record of the move of the file now at newName from oldName, as a
+    // run writes it; device moved by deviceShift.
+    std::string record(const std::string& oldName, const std::string& newName, unsigned deviceShift = 0) {
+        struct statx info {};
+        EXPECT_EQ(statx(AT_FDCWD, path(newName).c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info), 0);
+        char fields[160];
+        const std::string birth =
+            (info.stx_mask & STATX_BTIME) != 0
+                ? std::to_string(info.stx_btime.tv_sec) + "." + nanoseconds(info.stx_btime.tv_nsec)
+                : std::string("-");
+        std::snprintf(fields, sizeof fields, "move\t%llu\t%llu\t%s\t%lld.%s\t%llu\t",
+                      static_cast<unsigned long long>(makedev(info.stx_dev_major, info.stx_dev_minor) + deviceShift),
+                      static_cast<unsigned long long>(info.stx_ino), birth.c_str(),
+                      static_cast<long long>(info.stx_mtime.tv_sec), nanoseconds(info.stx_mtime.tv_nsec).c_str(),
+                      static_cast<unsigned long long>(info.stx_size));
+        return fields + path(oldName) + "\t" + path(newName) + "\n";
+    }
+    std::string formatOne(const std::string& oldName, const std::string& newName, unsigned deviceShift) {
+        struct stat info {};
+        EXPECT_EQ(lstat(path(newName).c_str(), &info), 0);
+        return "brindlemark journal 1\nmove\t" + std::to_string(info.st_dev + deviceShift) + "\t" +
+               std::to_string(info.st_ino) + "\t" + path(oldName) + "\t" + path(newName) + "\n";
+    }
+    static std::string nanoseconds(unsigned value) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%09u", value);
+        return text;
+    }
+};
+
+TEST_F(HandWritten, UndoMovesBackOnlyTheFileTheRunMovedWithinItsFolder) {
+    const std::string two = "brindlemark journal 2\n";
+    struct Case {
+        const char* what;
+        std::function<std::string()> journal;  // called with b.spc in files/
+        const char* out;
+        int exitCode;
+        std::set<std::string> names;  // of files/ afterwards
+    };
+    for (const Case& c : std::vector<Case>{
+             {"as written", [&] { return two + record("a.spc", "b.spc"); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"device number changed by a remount", [&] { return two + record("a.spc", "b.spc", 1); },
+              "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"format 1", [&] { return formatOne("a.spc", "b.spc", 0); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"format 1, another device", [&] { return formatOne("a.spc", "b.spc", 1); },
+              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+             {"another file under the new name",
+              [&] {
+                  const std::string text = two + record("a.spc", "b.spc");
+                  fs::remove(path("b.spc"));
+                  put("files/b.spc", spc("Someone else's"));
+                  return text;
+              },
+              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+             {"written to since", [&] {
+                  const std::string text = two + record("a.spc", "b.spc");
+                  std::ofstream(path("b.spc"), std::ios::app) << "more";
+                  return text;
+              },
+              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+             {"a refused move",
+              [&] { return two + record("a.spc", "b.spc") + "refused\t" + path("a.spc") + "\t" + path("b.spc") + "\n"; },
+              "", 0, {"b.spc"}},
+             {"paths in two folders",
+              [&] {
+                  fs::create_directories(dir + "/elsewhere");
+                  return formatOne("../elsewhere/a.spc", "b.spc", 0);
+              },
+              "b.spc != a.spc\n", 1, {"b.spc"}},
+             {"both names, killed between link and unlink",
+              [&] {
+                  fs::create_hard_link(path("b.spc"), path("a.spc"));
+                  return formatOne("a.spc", "b.spc", 0);
+              },
+              "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"a last record cut short",
+              [&] {
+                  const std::string whole = formatOne("a.spc", "b.spc", 0);
+                  return whole.substr(0, whole.size() - 5);  // "b.spc" cut to "b"
+              },
+              "", 0, {"b.spc"}},
+         }) {
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/b.spc", spc("Beta", 2));
+        const std::string journal = dir + "/hand.journal";
+        fs::remove(journal);
+        std::ofstream(journal) << c.journal();
+        chmod(journal.c_str(), 0600);
+        const Outcome undo = run({"--undo", journal});
+        EXPECT_EQ(undo.out, c.out) << c.what << "; " << undo.err;
+        EXPECT_EQ(undo.exitCode, c.exitCode) << c.what << "; " << undo.err;
+        EXPECT_EQ(names("files"), c.names) << c.what;
+    }
+}
+
+TEST_F(Undo, AJournalOrJournalFolderThatMayNotBeTrustedIsNotUsed) {
+    const std::string folder = dir + "/state/brindlemark/journal";
+    int held = -1;
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& newest)> change;
+        bool runRenames;
+        const char* undoSays;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"the newest journal is no journal",
+              [](const std::string& newest) { std::ofstream(newest, std::ios::trunc) << "hello\n"; }, true,
+              "is not a brindlemark journal"},
+             {"the newest journal may be written by others",
+              [](const std::string& newest) { chmod(newest.c_str(), 0666); }, true, "may be written by other users"},
+             {"the newest journal is in use",
+              [&held](const std::string& newest) {
+                  held = open(newest.c_str(), O_RDONLY | O_CLOEXEC);  // as a running run holds it
+                  flock(held, LOCK_EX);
+              },
+              true, "in use"},
+             {"the folder may be written by others", [&](const std::string&) { chmod(folder.c_str(), 0777); }, false,
+              "may be written by other users"},
+             {"the folder belongs to another user",
+              [&](const std::string&) {
+                  if (geteuid() == 0) {
+                      chown(folder.c_str(), 65534, 65534);
+                  } else {
+                      chmod(folder.c_str(), 0720);
+                  }
+              },
+              false, geteuid() == 0 ? "belongs to user 65534" : "may be written"},
+         }) {
+        fs::remove_all(dir + "/state");
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/a.spc", spc("Alpha", 1));
+        put("files/b.spc", spc("Beta", 2));
+        ASSERT_EQ(run({"a.spc"}).exitCode, 0);
+        ASSERT_EQ(run({"b.spc"}).exitCode, 0);
+        std::vector<std::string> journals;
+        for (const auto& entry : fs::directory_iterator(folder)) journals.push_back(entry.path().string());
+        ASSERT_EQ(journals.size(), 2u);
+        std::sort(journals.begin(), journals.end());
+        c.change(journals.back());
+
+        const Outcome undo = run({"--undo"});
+        EXPECT_EQ(undo.out, "") << c.what;
+        EXPECT_EQ(undo.exitCode, 1) << c.what;
+        EXPECT_NE(undo.err.find(c.undoSays), std::string::npos) << c.what << ": " << undo.err;
+        EXPECT_NE(undo.err.find("nothing was undone"), std::string::npos) << c.what << ": " << undo.err;
+        if (held >= 0) close(held);
+        held = -1;
+        put("files/c.spc", spc("Gamma", 3));
+        const Outcome renaming = run({"c.spc"});
+        EXPECT_EQ(renaming.exitCode, c.runRenames ? 0 : 1) << c.what << ": " << renaming.err;
+        EXPECT_EQ(names("files"), (std::set<std::string>{"1 - Alpha.spc", "2 - Beta.spc",
+                                                         c.runRenames ? "3 - Gamma.spc" : "c.spc"}))
+            << c.what;
+    }
+}
+
+TEST_F(Undo, AFileCreatedUnderTheNewNameIsNotTheRenamedOne) {
+    put("files/a-01.spc", spc("Alpha"));
+    ASSERT_EQ(run({"a-01.spc"}).out, "a-01.spc -> 01 - Alpha.spc\n");
+    fs::remove(dir + "/files/01 - Alpha.spc");  // its inode number is free for the next file
+    put("files/01 - Alpha.spc", spc("Another", 1));
+    const Outcome undo = run({"--undo"});
+    EXPECT_EQ(undo.out, "01 - Alpha.spc is no longer the renamed file\n");
+    EXPECT_EQ(undo.exitCode, 1);
+    EXPECT_EQ(names("files"), std::set<std::string>{"01 - Alpha.spc"});
 }
 
 }  // namespace
