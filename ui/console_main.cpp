@@ -97,10 +97,14 @@ int renameFiles(const Options& options) {
     endRunIfSignalled();  // a walk of a large tree may take a while
 
     JournalWriter journal;
-    if (!options.dryRun && !options.noJournal) {
+    if (!options.noJournal) {
+        // A dry run asks what it can without writing.
         std::string error;
-        const bool created = options.journal.empty() ? journal.createIn(journalFolder(), error)
-                                                      : journal.create(options.journal, error);
+        const bool created =
+            options.dryRun ? (options.journal.empty() ? journalFolderUsable(journalFolder(), error)
+                                                      : journalFileCreatable(options.journal, error))
+                           : (options.journal.empty() ? journal.createIn(journalFolder(), error)
+                                                      : journal.create(options.journal, error));
         if (!created) {
             std::fprintf(stderr, "brindlemark: %s; nothing was renamed\n", error.c_str());
             return EXIT_FAILURE;
@@ -206,7 +210,6 @@ int main(int argc, char** argv) {
         return usageError("--show takes no other option but --recursive");
     }
     if (!options.journal.empty() && options.noJournal) return usageError("--journal and --no-journal exclude each other");
-    if (options.dryRun && !options.undo && !options.journal.empty()) return usageError("a dry run writes no journal");
 
     if (standardOutputClosed()) {
         std::fputs("brindlemark: standard output is closed; nothing was done\n", stderr);

@@ -327,4 +327,68 @@ TEST_F(Undo, AFileCreatedUnderTheNewNameIsNotTheRenamedOne) {
     EXPECT_EQ(names("files"), std::set<std::string>{"01 - Alpha.spc"});
 }
 
+TEST_F(HandWritten, ADryRunAsksOfTheJournalWhatTheRealRunWillFind) {
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::vector<std::string> args;
+        int exitCode;
+    };
+    const std::string named = dir + "/named.journal";
+    for (const Case& c : std::vector<Case>{
+             {"the journal folder can be made", [] {}, {"a.spc"}, 0},
+             {"a file in place of the journal folder",
+              [&] {
+                  fs::create_directories(dir + "/state");
+                  put("state/brindlemark", std::string("a file"));
+              },
+              {"a.spc"}, 1},
+             {"a journal folder others may write",
+              [&] {
+                  fs::create_directories(dir + "/state/brindlemark/journal");
+                  chmod((dir + "/state/brindlemark/journal").c_str(), 0777);
+              },
+              {"a.spc"}, 1},
+             {"--journal FILE can be created", [] {}, {"--journal", named, "a.spc"}, 0},
+             {"--journal FILE exists", [&] { put("named.journal", std::string("mine")); },
+              {"--journal", named, "a.spc"}, 1},
+             {"--journal FILE in no folder", [] {}, {"--journal", dir + "/none/run.journal", "a.spc"}, 1},
+         }) {
+        fs::remove_all(dir + "/state");
+        fs::remove(named);
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/a.spc", spc("Alpha", 1));
+        c.prepare();
+        std::vector<std::string> dry{"--dry-run"};
+        dry.insert(dry.end(), c.args.begin(), c.args.end());
+        const Outcome asked = run(dry);
+        const Outcome real = run(c.args);
+        EXPECT_EQ(asked.out, real.out) << c.what;
+        EXPECT_EQ(asked.exitCode, c.exitCode) << c.what << ": " << asked.err;
+        EXPECT_EQ(real.exitCode, c.exitCode) << c.what << ": " << real.err;
+    }
+
+    // An undo that could not mark its journal undone undoes nothing, and its
+    // dry run says so.
+    if (geteuid() != 0) GTEST_SKIP() << "a journal its owner may not write needs root to set up";
+    chmod(dir.c_str(), 0755);
+    fs::remove_all(dir + "/files");
+    fs::create_directories(dir + "/files");
+    put("files/b.spc", spc("Beta", 2));
+    const std::string journal = dir + "/readonly.journal";
+    std::ofstream(journal) << "brindlemark journal 2\n" + record("a.spc", "b.spc");
+    for (const std::string& path : {dir + "/files", dir + "/files/b.spc", journal}) chown(path.c_str(), 65534, 65534);
+    chmod(journal.c_str(), 0400);
+    RunSetup nobody = setup;
+    nobody.asNobody = true;
+    const Outcome asked = e2e::run(dir + "/files", {"--undo", "--dry-run", journal}, nobody);
+    const Outcome real = e2e::run(dir + "/files", {"--undo", journal}, nobody);
+    EXPECT_EQ(asked.out, real.out);
+    EXPECT_EQ(asked.exitCode, 1) << asked.err;
+    EXPECT_EQ(real.exitCode, 1) << real.err;
+    EXPECT_NE(real.err.find("cannot mark the journal"), std::string::npos) << real.err;
+    EXPECT_EQ(names("files"), std::set<std::string>{"b.spc"});
+}
+
 }  // namespace
