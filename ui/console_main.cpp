@@ -119,10 +119,14 @@ int renameFiles(const Options& options) {
 
     JournalWriter journal;
     const bool journaled = !options.dryRun && !options.noJournal;
-    if (journaled) {
+    if (!options.noJournal) {
+        // A dry run asks what it can without writing.
         std::string error;
-        const bool created = options.journal.empty() ? journal.createIn(journalFolder(), error)
-                                                      : journal.create(options.journal, error);
+        const bool created =
+            options.dryRun ? (options.journal.empty() ? journalFolderUsable(journalFolder(), error)
+                                                      : journalFileCreatable(options.journal, error))
+                           : (options.journal.empty() ? journal.createIn(journalFolder(), error)
+                                                      : journal.create(options.journal, error));
         if (!created) {
             std::fprintf(stderr, "brindlemark: %s; nothing was renamed\n", error.c_str());
             return EXIT_FAILURE;
@@ -154,8 +158,8 @@ int renameFiles(const Options& options) {
                                             });
     endRunIfSignalled();
 
-    const bool everyFileRenamed = output.allRenamed() && foldersRead && !journal.failed();
-    return finishRun() && everyFileRenamed ? EXIT_SUCCESS : EXIT_FAILURE;
+    const bool written = finishRun();  // the journal flushed to disk too
+    return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 int showTags(const Options& options) {
@@ -179,16 +183,7 @@ int showTags(const Options& options) {
 }
 
 int undoRun(const Options& options) {
-    std::string journal = options.files.empty() ? std::string() : options.files.front();
-    if (journal.empty()) {
-        const std::string folder = journalFolder();
-        journal = newestJournalToUndo(folder);
-        if (journal.empty()) {
-            std::fprintf(stderr, "brindlemark: no run to undo in %s\n", folder.c_str());
-            return EXIT_FAILURE;
-        }
-    }
-    const int status = undoJournal(journal, options.dryRun);
+    const int status = undoJournal(options.files.empty() ? std::string() : options.files.front(), options.dryRun);
     return finishRun() ? status : EXIT_FAILURE;
 }
 
@@ -296,7 +291,6 @@ int main(int argc, char** argv) {
         return usageError("--tag-encoding needs --unicode or --show: without them names keep no character from 0x80 up");
     }
     if (!options.journal.empty() && options.noJournal) return usageError("--journal and --no-journal exclude each other");
-    if (options.dryRun && !options.undo && !options.journal.empty()) return usageError("a dry run writes no journal");
 
     if (standardOutputClosed()) {
         std::fputs("brindlemark: standard output is closed; nothing was done\n", stderr);

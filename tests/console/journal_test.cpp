@@ -1,11 +1,25 @@
-// The journal: its escaping and where it lives.
+// The journal: its escaping, where it lives, and the rules its writer, its
+// reader and undo keep.
 
 #include "ui/console/journal.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <set>
 #include <string>
+#include <vector>
+
+#include "tests/support/temp_folder.h"
+#include "ui/console/folder_walk.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -51,6 +65,142 @@ TEST(JournalLocation, FollowsTheXdgStateRules) {
         EXPECT_EQ(journalFolder(), c.folder) << (c.state != nullptr ? c.state : "(unset)");
     }
     setenv("XDG_STATE_HOME", saved.c_str(), 1);
+}
+
+}  // namespace
+
+// ---- The journal's rules, as the writer, the reader and undo apply them ----
+
+namespace {
+
+const std::string kHeader2 = "brindlemark journal 2\n";
+std::string move(const char* from, const char* to) {
+    return std::string("move\t1\t2\t3.000000004\t5.000000006\t7\t") + from + "\t" + to + "\n";
+}
+std::string refusal(const char* from, const char* to) { return std::string("refused\t") + from + "\t" + to + "\n"; }
+
+TEST(JournalText, OnlyWholeRecordsCountAndMarksCoverWhatIsAboveThem) {
+    const std::string ab = move("/f/a", "/f/b"), cd = move("/f/c", "/f/d"), torn = cd.substr(0, cd.size() - 3);
+    struct Case {
+        std::string text;
+        bool isJournal;
+        std::vector<bool> refused;  // of each record read
+        std::size_t undone;
+        bool movesToUndo;
+    };
+    for (const Case& c : std::vector<Case>{
+             {ab, false, {}, 0, false},  // no header line
+             {"brindlemark journal 3\n" + ab, false, {}, 0, false},
+             {"brindlemark journal 1\nmove\t8\t9\t/f/a\t/f/b\n", true, {false}, 0, true},
+             {kHeader2, true, {}, 0, false},
+             {kHeader2 + ab + torn, true, {false}, 0, true},  // a last line cut short
+             {kHeader2 + ab + cd + refusal("/f/c", "/f/d"), true, {false, true}, 0, true},
+             {kHeader2 + ab + refusal("/f/a", "/f/b"), true, {true}, 0, false},
+             {kHeader2 + ab + "undone\n" + cd, true, {false, false}, 1, true},
+             {kHeader2 + ab + torn + "\nundone\n", true, {false, false}, 2, false},
+         }) {
+        Journal journal;
+        ASSERT_EQ(parseJournal(c.text, journal), c.isJournal) << c.text;
+        std::vector<bool> refused;
+        for (const JournalRecord& r : journal.records) refused.push_back(r.refused);
+        EXPECT_EQ(refused, c.refused) << c.text;
+        EXPECT_EQ(journal.undone, c.undone) << c.text;
+        EXPECT_EQ(journal.hasMovesToUndo(), c.movesToUndo) << c.text;
+    }
+}
+
+class JournalFiles : public TempFolderTest {
+protected:
+    void TearDown() override { journalSync = ::fsync; }
+    std::string file(const std::string& name, const std::string& text = "content") {
+        std::ofstream(dir + "/" + name, std::ios::binary) << text;
+        return dir + "/" + name;
+    }
+};
+
+TEST_F(JournalFiles, AJournalStaysOnlyWhenAMoveMayHaveBeenMadeOrTheUserNamedIt) {
+    struct Case {
+        const char* what;
+        bool named;  // --journal FILE
+        int moves, refusedMoves;
+        bool syncFails, stays;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"no move", false, 0, 0, false, false},
+             {"every move refused", false, 2, 2, false, false},
+             {"one move of two made", false, 2, 1, false, true},
+             {"--journal FILE without moves", true, 0, 0, false, true},
+             {"not flushed to disk", false, 1, 0, true, true},
+         }) {
+        const std::string folder = dir + "/" + c.what, source = file(std::string(c.what) + ".spc");
+        fs::create_directories(folder);
+        JournalWriter writer;
+        std::string error;
+        ASSERT_TRUE(c.named ? writer.create(folder + "/mine.journal", error) : writer.createIn(folder, error)) << error;
+        for (int i = 0; i < c.moves; ++i) {
+            const std::string target = source + std::to_string(i);
+            ASSERT_TRUE(writer.recordMove(source.c_str(), target.c_str())) << c.what;
+            EXPECT_TRUE(i >= c.refusedMoves || writer.recordRefused(source.c_str(), target.c_str())) << c.what;
+        }
+        journalSync = c.syncFails ? [](int) { return errno = EIO, -1; } : ::fsync;
+        const std::string path = writer.path();
+        EXPECT_EQ(writer.finish(), !c.syncFails) << c.what;
+        EXPECT_EQ(writer.failed(), c.syncFails) << c.what;
+        EXPECT_EQ(fs::exists(path), c.stays) << c.what;
+    }
+}
+
+TEST_F(JournalFiles, AnUndoneMarkStartsALineOfItsOwnAndCoversTheJournal) {
+    const std::string folder = dir + "/state", source = file("a.spc");
+    JournalWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.createIn(folder, error)) << error;
+    ASSERT_TRUE(writer.recordMove(source.c_str(), (dir + "/b.spc").c_str()));
+    writer.finish();
+    std::ofstream(writer.path(), std::ios::app) << "move\t1\t2\t-\t5.000000006\t7\t/f/c.spc\t/f/d";  // a full disk
+    JournalToUndo journal;
+    ASSERT_EQ(journal.openNewest(folder, false, error), JournalToUndo::Found::Journal) << error;
+    ASSERT_TRUE(journal.markUndone(error)) << error;
+    EXPECT_EQ(JournalToUndo().openNewest(folder, false, error), JournalToUndo::Found::None) << error;
+}
+
+TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
+    fs::create_directories(dir + "/journal");
+    const std::time_t now = 1800000000;
+    struct Journal {
+        int daysOld;
+        bool undone, kept;
+    };
+    std::vector<Journal> journals{{0, false, true}, {1, true, false}};
+    for (int i = 0; i < 98; ++i) journals.push_back({30, false, true});  // the newest 100 stay
+    journals.push_back({60, false, true});  // beyond the newest 100, but recent
+    for (int i = 0; i < 3; ++i) journals.push_back({91 + i, false, false});
+    std::set<std::string> kept{"notes.txt"}, left;
+    file("journal/notes.txt");
+    for (std::size_t i = 0; i < journals.size(); ++i) {
+        const std::time_t start = now - journals[i].daysOld * 86400 - static_cast<std::time_t>(i);
+        char name[64];
+        std::strftime(name, sizeof name, "%Y%m%dT%H%M%S.000000000Z-1.journal", std::gmtime(&start));
+        file("journal/" + std::string(name), kHeader2 + move("/f/a", "/f/b") + (journals[i].undone ? "undone\n" : ""));
+        if (journals[i].kept) kept.insert(name);
+    }
+    pruneJournals(dir + "/journal", now);
+    for (const auto& entry : fs::directory_iterator(dir + "/journal")) left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, kept);
+}
+
+TEST_F(JournalFiles, AWalkNeverLeavesTheTreeThroughAFolderSwappedForALink) {
+    for (const char* folder : {"tree/a", "tree/b", "outside/b"}) fs::create_directories(dir + "/" + folder);
+    for (const char* name : {"tree/a/1.spc", "tree/b/2.spc", "outside/b/9.spc"}) file(name);
+    std::vector<std::string> found;
+    const auto onFile = [&](const std::string& path) {
+        found.push_back(path.substr(dir.size() + 1));
+        if (found.size() > 1) return;
+        fs::rename(dir + "/tree", dir + "/moved");  // the top swapped for a link while the walk is in it
+        fs::create_directory_symlink(dir + "/outside", dir + "/tree");
+    };
+    walkFolder(dir + "/tree", onFile, [](const std::string& path, int) { ADD_FAILURE() << path; });
+    EXPECT_EQ(found, (std::vector<std::string>{"tree/a/1.spc", "tree/b/2.spc"}));
 }
 
 }  // namespace

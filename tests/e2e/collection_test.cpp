@@ -2,6 +2,7 @@
 // outcome, JSON outcomes, and runs that are stopped or cannot write.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -30,6 +32,25 @@ protected:
     void putIn(const std::string& name, const spcbuild::Bytes& bytes) {
         fs::create_directories(fs::path(dir + "/" + name).parent_path());
         put(name, bytes);
+    }
+    // Runs with standard error on a terminal; what it showed there goes to shown.
+    Outcome runOnTerminal(const std::vector<std::string>& args, std::function<void()> inChild, std::string& shown) {
+        int terminal = -1, side = -1;
+        if (openpty(&terminal, &side, nullptr, nullptr, nullptr) != 0) {
+            ADD_FAILURE() << "openpty";
+            return {};
+        }
+        RunSetup onTerminal;
+        onTerminal.inChild = [side, inChild] {
+            dup2(side, 2);
+            inChild();
+        };
+        const Outcome r = run(dir, args, onTerminal);
+        close(side);
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
+        close(terminal);
+        return r;
     }
     std::set<std::string> tree() {
         std::set<std::string> out;
@@ -166,57 +187,87 @@ TEST_F(Collection, OutputThatCannotBeWrittenEndsTheRunWithAMessage) {
     EXPECT_EQ(shut.exitCode, 1);
     EXPECT_NE(shut.err.find("standard output is closed"), std::string::npos) << shut.err;
     EXPECT_TRUE(fs::exists(dir + "/b.spc"));
+
+    // A reader that went away (`| head`): SIGPIPE ends the run without a
+    // word, as it ends every Unix tool, after the file it was on.
+    RunSetup readerGone;
+    readerGone.inChild = [] {
+        int ends[2];
+        if (pipe(ends) != 0 || dup2(ends[1], 1) < 0) _exit(125);
+        close(ends[0]);
+        close(ends[1]);
+    };
+    const Outcome gone = run(dir, {"b.spc"}, readerGone);
+    EXPECT_EQ(gone.signal, SIGPIPE);
+    EXPECT_EQ(gone.err, "");
+    EXPECT_TRUE(fs::exists(dir + "/2 - B.spc"));
 }
 
 TEST_F(Collection, ProgressShowsOnATerminalOnlyWhenTheLinesGoElsewhereAndIsErasedAtTheEnd) {
     const spcbuild::Bytes song = spc("Song");
     for (int i = 0; i < 1500; ++i) putIn("set/p-" + std::to_string(10000 + i) + ".spc", song);
-    int terminal = -1, side = -1;
-    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
-    RunSetup onTerminal;
-    onTerminal.inChild = [side] { dup2(side, 2); };
-    const Outcome r = run(dir, {"-r", "--dry-run", "set"}, onTerminal);
-    close(side);
     std::string shown;
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;) shown.append(buffer, static_cast<std::size_t>(n));
-    close(terminal);
+    const Outcome r = runOnTerminal({"-r", "--dry-run", "set"}, [] {}, shown);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(shown.find(" of 1500 files"), std::string::npos) << shown;
     EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K") << shown;
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(Collection, ARunStoppedHalfWayHasPrintedALineForEveryFileItRenamed) {
+TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRenamed) {
     constexpr int kFiles = 3000;
     const spcbuild::Bytes song = spc("Song");
-    for (int i = 0; i < kFiles; ++i) putIn("set/s-" + std::to_string(10000 + i) + ".spc", song);
-    RunSetup stop;
-    stop.stopOnOutput = true;  // the first block of lines, some 150 files in
-    stop.stopSignal = SIGTERM;
-    const Outcome r = run(dir, {"-r", "--no-journal", "set"}, stop);
-    EXPECT_EQ(r.signal, SIGTERM);
+    for (const int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGRTMIN + 1}) {
+        const std::string set = "set" + std::to_string(signal);
+        for (int i = 0; i < kFiles; ++i) putIn(set + "/s-" + std::to_string(10000 + i) + ".spc", song);
+        RunSetup stop;
+        stop.stopOnOutput = true;  // the first block of lines, some 150 files in
+        stop.stopSignal = signal;
+        stop.inChild = [] {
+            const rlimit noCore{0, 0};
+            setrlimit(RLIMIT_CORE, &noCore);
+        };
+        const Outcome r = run(dir, {"-r", "--no-journal", set}, stop);
+        EXPECT_EQ(r.signal, signal);
 
-    std::set<std::string> printed;
-    for (const std::string& line : linesOf(r.out)) {
-        const std::size_t arrow = line.find(" -> ");
-        ASSERT_NE(arrow, std::string::npos) << line;
-        EXPECT_EQ(line.substr(arrow + 4), line.substr(2, 5) + " - Song.spc");
-        printed.insert(line.substr(arrow + 4));
-    }
-    std::set<std::string> renamed;
-    int untouched = 0;
-    for (const auto& entry : fs::directory_iterator(dir + "/set")) {
-        const std::string name = entry.path().filename().string();
-        if (name.compare(0, 2, "s-") == 0) {
-            ++untouched;
-        } else {
-            renamed.insert(name);
+        std::set<std::string> printed;
+        for (const std::string& line : linesOf(r.out)) {
+            const std::size_t arrow = line.find(" -> ");
+            ASSERT_NE(arrow, std::string::npos) << line;
+            EXPECT_EQ(line.substr(arrow + 4), line.substr(2, 5) + " - Song.spc");
+            printed.insert(line.substr(arrow + 4));
         }
+        std::set<std::string> renamed;
+        int untouched = 0;
+        for (const auto& entry : fs::directory_iterator(dir + "/" + set)) {
+            const std::string name = entry.path().filename().string();
+            if (name.compare(0, 2, "s-") == 0) {
+                ++untouched;
+            } else {
+                renamed.insert(name);
+            }
+        }
+        EXPECT_EQ(renamed, printed) << "signal " << signal;
+        EXPECT_EQ(untouched + static_cast<int>(renamed.size()), kFiles) << "signal " << signal;
+        EXPECT_GT(untouched, 0) << "the run ended before the signal; give it more files";
     }
-    EXPECT_EQ(renamed, printed);
-    EXPECT_EQ(untouched + static_cast<int>(renamed.size()), kFiles);
-    EXPECT_GT(untouched, 0) << "the run ended before the signal; give it more files";
+}
+
+TEST_F(Collection, AMessageOnStandardErrorNeverLandsOnTheProgressLine) {
+    for (int i = 0; i < 200; ++i) putIn("set/p-" + std::to_string(10000 + i) + ".spc", spc("Song"));
+    std::string shown;
+    const Outcome r = runOnTerminal({"-r", "set"},
+                                    [] {
+                                        const rlimit limit{8000, 8000};  // the journal is cut some 40 records in
+                                        setrlimit(RLIMIT_FSIZE, &limit);
+                                    },
+                                    shown);
+    EXPECT_EQ(r.exitCode, 1);
+    const std::size_t message = shown.find("brindlemark: cannot write the journal");
+    ASSERT_NE(message, std::string::npos) << shown;
+    ASSERT_NE(shown.find(" of 200 files"), std::string::npos) << "no progress line was drawn: " << shown;
+    ASSERT_GE(message, 4u) << shown;
+    EXPECT_EQ(shown.substr(message - 4, 4), "\r\033[K") << "the progress line was not taken away first: " << shown;
 }
 
 }  // namespace

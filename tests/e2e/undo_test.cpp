@@ -1,13 +1,19 @@
 // Every rename run keeps a journal, and --undo gives the names back: after
 // a whole run, after a run killed at any point, and never by replacing.
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -112,9 +118,11 @@ TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
 
     // A full disk after the first record: that move is made, none after it.
     RunSetup full = setup;
-    full.inChild = [] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{150, 150};
+    // Room for the header and the first record (some 80 bytes and its two
+    // paths), not for the second.
+    const rlim_t room = 150 + 2 * (dir.size() + 7) + 19;
+    full.inChild = [room] {  // SIGXFSZ as the shell leaves it: it would end the run
+        const rlimit limit{room, room};
         setrlimit(RLIMIT_FSIZE, &limit);
     };
     const Outcome cut = e2e::run(dir + "/files", {"--journal", dir + "/run.journal", "a.spc", "b.spc"}, full);
@@ -137,6 +145,217 @@ TEST_F(Undo, ARunKilledAtAnyPointIsUndoneWhole) {
         const Outcome undo = run({"--undo"});
         EXPECT_EQ(names("files"), before) << "killed after " << kill.stopAfterMs << " ms; undo said " << undo.err;
     }
+}
+
+// A journal written by hand, record by record, and what undo makes of it.
+class HandWritten : public Undo {
+protected:
+    std::string path(const std::string& name) { return dir + "/files/" + name; }
+    // A journal of one record, as a run of that format writes it, of the move
+    // of the file now at newName (or, if none is, at oldName) from oldName;
+    // its device number moved by shift.
+    std::string journal(const std::string& oldName, const std::string& newName, int format = 2, unsigned shift = 0) {
+        struct statx info {};
+        const std::string file = fs::exists(path(newName)) ? path(newName) : path(oldName);
+        EXPECT_EQ(statx(AT_FDCWD, file.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info), 0);
+        const auto device = static_cast<unsigned long long>(makedev(info.stx_dev_major, info.stx_dev_minor) + shift);
+        const auto inode = static_cast<unsigned long long>(info.stx_ino);
+        char birth[48] = "-", text[200];
+        if ((info.stx_mask & STATX_BTIME) != 0) {
+            std::snprintf(birth, sizeof birth, "%lld.%09u", static_cast<long long>(info.stx_btime.tv_sec), info.stx_btime.tv_nsec);
+        }
+        if (format == 1) {
+            std::snprintf(text, sizeof text, "brindlemark journal 1\nmove\t%llu\t%llu\t", device, inode);
+        } else {
+            std::snprintf(text, sizeof text, "brindlemark journal 2\nmove\t%llu\t%llu\t%s\t%lld.%09u\t%llu\t", device, inode,
+                          birth, static_cast<long long>(info.stx_mtime.tv_sec), info.stx_mtime.tv_nsec,
+                          static_cast<unsigned long long>(info.stx_size));
+        }
+        return text + path(oldName) + "\t" + path(newName) + "\n";
+    }
+};
+
+TEST_F(HandWritten, UndoMovesBackOnlyTheFileTheRunMovedWithinItsFolder) {
+    struct Case {
+        const char* what;
+        std::function<std::string()> journal;  // called with b.spc in files/
+        const char* out;
+        int exitCode;
+        std::set<std::string> names;  // of files/ afterwards
+    };
+    for (const Case& c : std::vector<Case>{
+             {"as written", [&] { return journal("a.spc", "b.spc"); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"new device number", [&] { return journal("a.spc", "b.spc", 2, 1); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"format 1", [&] { return journal("a.spc", "b.spc", 1); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"format 1, another device", [&] { return journal("a.spc", "b.spc", 1, 1); },
+              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+             {"written to since",
+              [&] {
+                  const std::string text = journal("a.spc", "b.spc");
+                  std::fstream(path("b.spc"), std::ios::in | std::ios::out | std::ios::binary) << "x";  // same size
+                  return text;
+              },
+              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+             {"another file under the new name",
+              [&] {
+                  const std::string text = journal("a.spc", "b.spc");
+                  const auto written = fs::last_write_time(path("b.spc"));
+                  fs::remove(path("b.spc"));  // its inode number free for the next file
+                  put("files/b.spc", spc("Beta", 2));  // the same bytes, the same time: only its birth differs
+                  fs::last_write_time(path("b.spc"), written);
+                  return text;
+              },
+              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+             {"a move never made",
+              [&] {
+                  fs::rename(path("b.spc"), path("a.spc"));
+                  return journal("a.spc", "b.spc");
+              },
+              "a.spc still bears its old name\n", 0, {"a.spc"}},
+             {"a refused move",
+              [&] { return journal("a.spc", "b.spc") + "refused\t" + path("a.spc") + "\t" + path("b.spc") + "\n"; }, "",
+              0, {"b.spc"}},
+             {"paths in two folders", [&] { return journal("../a.spc", "b.spc", 1); }, "b.spc != a.spc\n", 1, {"b.spc"}},
+             {"both names: killed between link and unlink",
+              [&] {
+                  fs::create_hard_link(path("b.spc"), path("a.spc"));
+                  return journal("a.spc", "b.spc", 1);
+              },
+              "b.spc -> a.spc\n", 0, {"a.spc"}},
+             {"the last record cut short",
+              [&] {
+                  const std::string whole = journal("a.spc", "b.spc", 1);
+                  return whole.substr(0, whole.size() - 5);  // "b.spc" cut to "b"
+              },
+              "", 0, {"b.spc"}},
+         }) {
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/b.spc", spc("Beta", 2));
+        const std::string text = c.journal();
+        fs::remove(dir + "/hand.journal");
+        put("hand.journal", text);
+        chmod((dir + "/hand.journal").c_str(), 0600);
+        const Outcome undo = run({"--undo", dir + "/hand.journal"});
+        EXPECT_EQ(undo.out, c.out) << c.what << "; " << undo.err;
+        EXPECT_EQ(undo.exitCode, c.exitCode) << c.what << "; " << undo.err;
+        EXPECT_EQ(names("files"), c.names) << c.what;
+    }
+}
+
+TEST_F(Undo, PlainUndoPassesOverRunsWithNothingToUndoAndStopsAtAJournalItMayNotUse) {
+    const std::string folder = dir + "/state/brindlemark/journal";
+    int held = -1;
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& newest)> change;
+        const char* undoSays;  // nullptr: the run before is undone
+        bool runRenames;
+    };
+    const auto rewrite = [](const char* text) {
+        return [text](const std::string& newest) { std::ofstream(newest, std::ios::trunc) << text; };
+    };
+    for (const Case& c : std::vector<Case>{
+             {"newest without moves", rewrite("brindlemark journal 2\n"), nullptr, true},
+             {"newest undone", [](const std::string& p) { std::ofstream(p, std::ios::app) << "undone\n"; }, nullptr, true},
+             {"newest no journal", rewrite("hello\n"), "is not a brindlemark journal", true},
+             {"newest others may write", [](const std::string& p) { chmod(p.c_str(), 0666); }, "may be written by other users",
+              true},
+             {"newest in use",
+              [&held](const std::string& newest) {
+                  held = open(newest.c_str(), O_RDONLY | O_CLOEXEC);  // as a running run holds it
+                  flock(held, LOCK_EX);
+              },
+              "in use", true},
+             {"folder others may write", [&](const std::string&) { chmod(folder.c_str(), 0777); },
+              "may be written by other users", false},
+             {"folder of another user",
+              [&](const std::string&) {
+                  if (geteuid() != 0) return (void)chmod(folder.c_str(), 0720);
+                  chown(folder.c_str(), 65534, 65534);
+              },
+              geteuid() == 0 ? "belongs to user 65534" : "may be written", false},
+         }) {
+        fs::remove_all(dir + "/state");
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/a.spc", spc("Alpha", 1));
+        put("files/b.spc", spc("Beta", 2));
+        ASSERT_EQ(run({"a.spc"}).exitCode, 0);
+        ASSERT_EQ(run({"b.spc"}).exitCode, 0);
+        for (const std::string& made : {dir + "/state", dir + "/state/brindlemark", folder}) {
+            EXPECT_EQ(fs::status(made).permissions(), fs::perms::owner_all) << made;
+        }
+        std::set<std::string> journals;
+        for (const auto& entry : fs::directory_iterator(folder)) journals.insert(entry.path().string());
+        c.change(*journals.rbegin());
+
+        const Outcome undo = run({"--undo"});
+        EXPECT_EQ(undo.out, c.undoSays != nullptr ? "" : "1 - Alpha.spc -> a.spc\n") << c.what;
+        EXPECT_EQ(undo.exitCode, c.undoSays != nullptr ? 1 : 0) << c.what;
+        if (c.undoSays != nullptr) {
+            EXPECT_NE(undo.err.find(c.undoSays), std::string::npos) << c.what << ": " << undo.err;
+            EXPECT_NE(undo.err.find("nothing was undone"), std::string::npos) << c.what << ": " << undo.err;
+        }
+        if (held >= 0) close(held);
+        held = -1;
+        put("files/c.spc", spc("Gamma", 3));
+        EXPECT_EQ(run({"c.spc"}).exitCode, c.runRenames ? 0 : 1) << c.what;
+        EXPECT_EQ(fs::exists(dir + "/files/c.spc"), !c.runRenames) << c.what;
+    }
+}
+
+TEST_F(HandWritten, ADryRunAsksOfTheJournalWhatTheRealRunWillFind) {
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;
+        std::vector<std::string> args;
+        int exitCode;
+    };
+    const std::string named = dir + "/named.journal", state = dir + "/state";
+    for (const Case& c : std::vector<Case>{
+             {"a journal folder to make", [] {}, {"a.spc"}, 0},
+             {"a file in its place", [&] { fs::create_directories(state), put("state/brindlemark", std::string("x")); }, {"a.spc"}, 1},
+             {"a journal folder others may write",
+              [&] {
+                  fs::create_directories(state + "/brindlemark/journal");
+                  chmod((state + "/brindlemark/journal").c_str(), 0777);
+              },
+              {"a.spc"}, 1},
+             {"--journal FILE", [] {}, {"--journal", named, "a.spc"}, 0},
+             {"--journal FILE taken", [&] { put("named.journal", std::string("mine")); }, {"--journal", named, "a.spc"}, 1},
+             {"--journal FILE in no folder", [] {}, {"--journal", dir + "/none/x.journal", "a.spc"}, 1},
+         }) {
+        fs::remove_all(state);
+        fs::remove(named);
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/a.spc", spc("Alpha", 1));
+        c.prepare();
+        std::vector<std::string> dry{"--dry-run"};
+        dry.insert(dry.end(), c.args.begin(), c.args.end());
+        const Outcome asked = run(dry), real = run(c.args);
+        EXPECT_EQ(asked.out, real.out) << c.what;
+        EXPECT_EQ(asked.exitCode, c.exitCode) << c.what << ": " << asked.err;
+        EXPECT_EQ(real.exitCode, c.exitCode) << c.what << ": " << real.err;
+    }
+
+    // An undo that could not mark its journal undone undoes nothing; its dry run says so.
+    if (geteuid() != 0) GTEST_SKIP() << "a journal its owner may not write needs root to set up";
+    chmod(dir.c_str(), 0755);
+    put("files/b.spc", spc("Beta", 2));
+    put("readonly.journal", journal("a.spc", "b.spc"));
+    for (const char* name : {"files", "files/b.spc", "readonly.journal"}) chown((dir + "/" + name).c_str(), 65534, 65534);
+    chmod((dir + "/readonly.journal").c_str(), 0400);
+    RunSetup nobody = setup;
+    nobody.asNobody = true;
+    const Outcome asked = e2e::run(dir + "/files", {"--undo", "--dry-run", dir + "/readonly.journal"}, nobody);
+    const Outcome real = e2e::run(dir + "/files", {"--undo", dir + "/readonly.journal"}, nobody);
+    EXPECT_EQ(asked.out, real.out);
+    EXPECT_EQ(asked.exitCode, 1) << asked.err;
+    EXPECT_EQ(real.exitCode, 1) << real.err;
+    EXPECT_NE(real.err.find("cannot mark the journal"), std::string::npos) << real.err;
+    EXPECT_TRUE(fs::exists(dir + "/files/b.spc"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ui/console/error_output.h"
 #include "ui/console/folder_walk.h"
 
 namespace {
@@ -69,8 +70,7 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
             walkFolder(
                 path, [&drop](const std::string& found) { drop.push_back({found, false}); },
                 [&allRead](const std::string& unreadable, int cause) {
-                    std::fprintf(stderr, "brindlemark: cannot read folder %s: %s\n", unreadable.c_str(),
-                                 std::strerror(cause));
+                    printError("cannot read folder " + unreadable + ": " + std::strerror(cause));
                     allRead = false;
                 });
             continue;

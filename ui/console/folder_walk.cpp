@@ -10,7 +10,11 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_descriptor.h"
+
 namespace {
+
+using brindlemark::platform::FileDescriptor;
 
 enum class EntryType { File, Folder, Other };
 
@@ -35,23 +39,32 @@ EntryType typeOf(int folder, const dirent& entry) {
     return EntryType::Other;
 }
 
-// The folder's SPC files and sub-folders in byte order of their names;
-// false with errno set when the folder cannot be read. Below the top, a
-// folder swapped for a symbolic link since it was listed is not entered.
-bool listFolder(const std::string& path, bool top, std::vector<Entry>& entries) {
-    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (top ? 0 : O_NOFOLLOW));
-    if (fd < 0) return false;
-    DIR* folder = fdopendir(fd);
+// Opens the folder to walk: the top by its path (the user named it, so a
+// symbolic link there is followed), every folder below it by its name
+// within its parent's open descriptor, never following a symbolic link. A
+// folder higher up swapped for a link during the walk is thus not followed:
+// the walk goes on in the folder it opened.
+FileDescriptor openFolder(int parent, const std::string& nameOrPath) {
+    if (parent < 0) return FileDescriptor(open(nameOrPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return FileDescriptor(openat(parent, nameOrPath.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// The SPC files and sub-folders of the open folder in byte order of their
+// names; false with errno set when the folder cannot be read.
+bool listFolder(const FileDescriptor& fd, std::vector<Entry>& entries) {
+    // The listing gets a descriptor of its own: fd stays open for the
+    // sub-folders.
+    const int listed = fcntl(fd.get(), F_DUPFD_CLOEXEC, 0);
+    if (listed < 0) return false;
+    DIR* folder = fdopendir(listed);
     if (folder == nullptr) {
-        const int cause = errno;
-        close(fd);
-        errno = cause;
+        FileDescriptor owned(listed);
         return false;
     }
     errno = 0;
     while (const dirent* entry = readdir(folder)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        const EntryType type = typeOf(fd, *entry);
+        const EntryType type = typeOf(fd.get(), *entry);
         if (type == EntryType::Folder || (type == EntryType::File && hasSpcExtension(entry->d_name))) {
             entries.push_back({entry->d_name, type});
         }
@@ -76,17 +89,20 @@ bool hasSpcExtension(const char* name) {
 
 namespace {
 
-void walk(const std::string& path, bool top, const std::function<void(const std::string&)>& onFile,
+// Walks the folder named name within parent (parent < 0: the folder at path).
+void walk(int parent, const std::string& name, const std::string& path,
+          const std::function<void(const std::string&)>& onFile,
           const std::function<void(const std::string&, int)>& onUnreadable) {
     std::vector<Entry> entries;
-    if (!listFolder(path, top, entries)) {
+    const FileDescriptor folder = openFolder(parent, name);
+    if (!folder.valid() || !listFolder(folder, entries)) {
         onUnreadable(path, errno);
         return;
     }
     const std::string prefix = path == "/" ? path : path + "/";
     for (const Entry& entry : entries) {
         if (entry.type == EntryType::Folder) {
-            walk(prefix + entry.name, false, onFile, onUnreadable);
+            walk(folder.get(), entry.name, prefix + entry.name, onFile, onUnreadable);
         } else {
             onFile(prefix + entry.name);
         }
@@ -97,5 +113,5 @@ void walk(const std::string& path, bool top, const std::function<void(const std:
 
 void walkFolder(const std::string& path, const std::function<void(const std::string&)>& onFile,
                 const std::function<void(const std::string&, int)>& onUnreadable) {
-    walk(path, true, onFile, onUnreadable);
+    walk(-1, path, path, onFile, onUnreadable);
 }

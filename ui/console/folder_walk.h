@@ -11,8 +11,11 @@
 // taken, so the walk cannot loop (the folder at path itself may be reached
 // through a link: the user named it). A folder that cannot be read is handed to
 // onUnreadable with the errno that refused it, and the walk goes on.
-// A folder's names are read whole and the folder closed before its
-// sub-folders are walked, so a deep tree holds one folder open at a time.
+// Each folder below the top is opened by its name within its parent's open
+// descriptor and never through a symbolic link, so a folder higher up
+// swapped for a link during the walk cannot lead the walk out of the tree.
+// A folder's names are read whole before its sub-folders are walked; the
+// walk holds one descriptor per level of the folder it is in.
 void walkFolder(const std::string& path, const std::function<void(const std::string&)>& onFile,
                 const std::function<void(const std::string&, int)>& onUnreadable);
 

@@ -3,7 +3,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/stat.h>
+#include <sys/file.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,13 +13,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fstream>
+
+#include "ui/console/error_output.h"
+
+using brindlemark::platform::FileDescriptor;
+
+int (*journalSync)(int fd) = ::fsync;
 
 namespace {
 
-constexpr char kHeader[] = "brindlemark journal 1\n";
+constexpr char kHeaderPrefix[] = "brindlemark journal ";
+constexpr int kFormat = 2;
 constexpr char kUndone[] = "undone";
+constexpr char kUndoneEnding[] = "\nundone\n";
+constexpr char kMove[] = "move";
+constexpr char kRefused[] = "refused";
 constexpr char kExtension[] = ".journal";
 
 std::string homeFolder() {
@@ -27,6 +36,14 @@ std::string homeFolder() {
     const passwd* user = getpwuid(getuid());
     return user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' ? user->pw_dir : "";
 }
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string errorText(int cause) { return std::strerror(cause); }
 
 // Makes the folder and those above it that are missing, private to the user.
 bool makeFolders(const std::string& folder) {
@@ -42,6 +59,13 @@ bool makeFolders(const std::string& folder) {
         return false;
     }
     return true;
+}
+
+// Flushes the folder's entries to disk, so that a file just created in it
+// survives a crash. A file system that cannot flush folders says EINVAL.
+bool syncFolder(const std::string& folder) {
+    const FileDescriptor fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && (journalSync(fd.get()) == 0 || errno == EINVAL);
 }
 
 // Writes all of text with one write; false (errno set) when not all of it
@@ -71,6 +95,27 @@ bool readNumber(const std::string& text, unsigned long long& value) {
     return errno == 0;
 }
 
+// SECONDS.NANOSECONDS, the seconds possibly negative, nine digits after the point.
+bool readTime(const std::string& text, FileTime& time) {
+    const std::size_t point = text.find('.');
+    const bool negative = !text.empty() && text[0] == '-';
+    unsigned long long seconds = 0, nanoseconds = 0;
+    if (point == std::string::npos || text.size() - point - 1 != 9 ||
+        !readNumber(text.substr(negative ? 1 : 0, point - (negative ? 1 : 0)), seconds) ||
+        !readNumber(text.substr(point + 1), nanoseconds) || seconds > 1ULL << 62) {
+        return false;
+    }
+    time.seconds = negative ? -static_cast<long long>(seconds) : static_cast<long long>(seconds);
+    time.nanoseconds = static_cast<unsigned>(nanoseconds);
+    return true;
+}
+
+void appendTime(std::string& line, const FileTime& time) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld.%09u", time.seconds, time.nanoseconds);
+    line += text;
+}
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -78,7 +123,132 @@ int hexDigit(char c) {
     return -1;
 }
 
+// A record line of the format, or false.
+bool readRecord(const std::vector<std::string>& parts, int format, JournalRecord& record) {
+    FileIdentity& file = record.file;
+    const std::size_t count = format == 1 ? 5 : 8;
+    if (parts.size() != count || parts[0] != kMove || !readNumber(parts[1], file.device) ||
+        !readNumber(parts[2], file.inode) || !unescapeJournalPath(parts[count - 2], record.oldPath) ||
+        !unescapeJournalPath(parts[count - 1], record.newPath)) {
+        return false;
+    }
+    if (format == 1) return true;
+    file.timesKnown = true;
+    file.birthKnown = parts[3] != "-";
+    return (!file.birthKnown || readTime(parts[3], file.birth)) && readTime(parts[4], file.modified) &&
+           readNumber(parts[5], file.size);
+}
+
+// True when the journal open at fd ends with an "undone" line: undone
+// whole, without reading it all.
+bool endsUndone(int fd) {
+    struct stat info;
+    const std::size_t length = sizeof kUndoneEnding - 1;
+    char tail[sizeof kUndoneEnding];
+    return fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(length) &&
+           pread(fd, tail, length, info.st_size - static_cast<off_t>(length)) == static_cast<ssize_t>(length) &&
+           std::memcmp(tail, kUndoneEnding, length) == 0;
+}
+
+// The names of the journals of folder, newest first (their names sort by
+// the time of their run).
+std::vector<std::string> journalNames(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* listing = opendir(folder.c_str())) {
+        while (const dirent* entry = readdir(listing)) {
+            const std::size_t length = std::strlen(entry->d_name);
+            const std::size_t extension = sizeof kExtension - 1;
+            if (length > extension && std::strcmp(entry->d_name + length - extension, kExtension) == 0) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        closedir(listing);
+    }
+    std::sort(names.rbegin(), names.rend());
+    return names;
+}
+
+// The start of the run a journal's name gives (YYYYMMDDTHHMMSS, UTC).
+bool runStart(const std::string& name, std::time_t& start) {
+    tm utc{};
+    if (name.size() < 15 || name[8] != 'T' || std::sscanf(name.c_str(), "%4d%2d%2dT%2d%2d%2d", &utc.tm_year, &utc.tm_mon,
+                                                           &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec) != 6) {
+        return false;
+    }
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    start = timegm(&utc);
+    return start != static_cast<std::time_t>(-1);
+}
+
+FileDescriptor openToRead(int folder, const std::string& path) {
+    return FileDescriptor(openat(folder, path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+}
+
 }  // namespace
+
+bool identityAt(const char* path, FileIdentity& identity) {
+    struct statx info;
+    if (statx(AT_FDCWD, path, AT_SYMLINK_NOFOLLOW, STATX_INO | STATX_SIZE | STATX_MTIME | STATX_BTIME, &info) != 0) {
+        return false;
+    }
+    identity.device = makedev(info.stx_dev_major, info.stx_dev_minor);
+    identity.inode = info.stx_ino;
+    identity.timesKnown = true;
+    identity.birthKnown = (info.stx_mask & STATX_BTIME) != 0;
+    identity.birth = identity.birthKnown ? FileTime{static_cast<long long>(info.stx_btime.tv_sec), info.stx_btime.tv_nsec} : FileTime{};
+    identity.modified = FileTime{static_cast<long long>(info.stx_mtime.tv_sec), info.stx_mtime.tv_nsec};
+    identity.size = info.stx_size;
+    return true;
+}
+
+bool isSameFile(const FileIdentity& recorded, const FileIdentity& now) {
+    if (recorded.inode != now.inode) return false;
+    if (!recorded.timesKnown) return recorded.device == now.device;
+    if (recorded.birthKnown && !(now.birthKnown && recorded.birth == now.birth)) return false;
+    return now.timesKnown && recorded.modified == now.modified && recorded.size == now.size;
+}
+
+bool Journal::hasMovesToUndo() const {
+    return std::any_of(records.begin() + static_cast<std::ptrdiff_t>(std::min(undone, records.size())), records.end(),
+                       [](const JournalRecord& record) { return !record.refused; });
+}
+
+bool parseJournal(const std::string& text, Journal& journal) {
+    journal = Journal();
+    const std::size_t headerEnd = text.find('\n');
+    const std::string header = text.substr(0, headerEnd);
+    const std::size_t prefix = sizeof kHeaderPrefix - 1;
+    if (headerEnd == std::string::npos || header.compare(0, prefix, kHeaderPrefix) != 0) return false;
+    const std::string version = header.substr(prefix);
+    if (version != "1" && version != "2") return false;
+    journal.format = version[0] - '0';
+    // Only whole lines count: a last line cut short names no move made.
+    for (std::size_t at = headerEnd + 1, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
+        const std::string line = text.substr(at, end - at);
+        if (line == kUndone) {
+            journal.undone = journal.records.size();
+            continue;
+        }
+        const std::vector<std::string> parts = fields(line);
+        JournalRecord record;
+        std::string oldPath, newPath;
+        if (parts.size() == 3 && parts[0] == kRefused && unescapeJournalPath(parts[1], oldPath) &&
+            unescapeJournalPath(parts[2], newPath)) {
+            // The last move of those paths not undone or refused yet.
+            for (std::size_t i = journal.records.size(); i > journal.undone; --i) {
+                JournalRecord& refused = journal.records[i - 1];
+                if (!refused.refused && refused.oldPath == oldPath && refused.newPath == newPath) {
+                    refused.refused = true;
+                    break;
+                }
+            }
+        } else if (readRecord(parts, journal.format, record)) {
+            journal.records.push_back(std::move(record));
+        }
+    }
+    return true;
+}
 
 std::string journalFolder() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -145,22 +315,50 @@ bool unescapeJournalPath(const std::string& text, std::string& path) {
     return !path.empty() && path.find('\0') == std::string::npos;
 }
 
+std::string whyNotPrivate(const struct stat& info) {
+    const uid_t user = geteuid();
+    if (info.st_uid != user) {
+        return "belongs to user " + std::to_string(info.st_uid) + ", not to user " + std::to_string(user);
+    }
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        char mode[16];
+        std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+        return std::string("may be written by other users (mode ") + mode + ")";
+    }
+    return "";
+}
+
+void pruneJournals(const std::string& folder, std::time_t now) {
+    const FileDescriptor listed(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!listed.valid()) return;
+    const std::vector<std::string> names = journalNames(folder);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        std::time_t start = 0;
+        const bool old = i >= kKeptNewest && runStart(names[i], start) &&
+                         now - start > static_cast<std::time_t>(kKeptDays) * 24 * 60 * 60;
+        if (old || endsUndone(openToRead(listed.get(), names[i]).get())) unlinkat(listed.get(), names[i].c_str(), 0);
+    }
+}
+
+// ---- Writing -----------------------------------------------------------------
+
 bool JournalWriter::create(const std::string& path, std::string& error) {
     finish();
-    fd_ = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-    if (fd_ < 0) {
-        error = "cannot create the journal " + path + ": " + std::strerror(errno);
+    fd_.reset(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
+    if (!fd_.valid()) {
+        error = "cannot create the journal " + path + ": " + errorText(errno);
         return false;
     }
     path_ = path;
     failed_ = false;
-    recorded_ = false;
-    removeIfEmpty_ = false;
-    if (!writeWhole(fd_, kHeader)) {
-        error = "cannot write the journal " + path + ": " + std::strerror(errno);
-        close(fd_);
+    made_ = 0;
+    removeIfUnused_ = false;
+    const std::string header = kHeaderPrefix + std::to_string(kFormat) + "\n";
+    // The lock tells an undo that the run is still writing its journal.
+    if (flock(fd_.get(), LOCK_EX | LOCK_NB) != 0 || !writeWhole(fd_.get(), header) || !syncFolder(folderOf(path))) {
+        error = "cannot write the journal " + path + ": " + errorText(errno);
         unlink(path.c_str());
-        fd_ = -1;
+        fd_.reset();
         return false;
     }
     return true;
@@ -172,11 +370,22 @@ bool JournalWriter::createIn(const std::string& folder, std::string& error) {
         return false;
     }
     if (!makeFolders(folder)) {
-        error = "cannot make the journal folder " + folder + ": " + std::strerror(errno);
+        error = "cannot make the journal folder " + folder + ": " + errorText(errno);
+        return false;
+    }
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) {
+        error = "cannot make the journal folder " + folder + ": " + errorText(errno);
+        return false;
+    }
+    const std::string why = whyNotPrivate(info);
+    if (!why.empty()) {
+        error = "the journal folder " + folder + " " + why + "; it is not used";
         return false;
     }
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
+    pruneJournals(folder, now.tv_sec);
     tm utc{};
     gmtime_r(&now.tv_sec, &utc);
     char stamp[64];
@@ -185,103 +394,234 @@ bool JournalWriter::createIn(const std::string& folder, std::string& error) {
     std::snprintf(name, sizeof name, "%s.%09ldZ-%ld%s", stamp, static_cast<long>(now.tv_nsec),
                   static_cast<long>(getpid()), kExtension);
     if (!create(folder + "/" + name, error)) return false;
-    removeIfEmpty_ = true;
+    removeIfUnused_ = true;
     return true;
 }
 
+bool JournalWriter::writeLine() {
+    if (writeWhole(fd_.get(), line_)) return true;
+    const int cause = errno;
+    failed_ = true;
+    printError("cannot write the journal " + path_ + ": " + errorText(cause) + "; no further file is renamed");
+    errno = cause;
+    return false;
+}
+
 bool JournalWriter::recordMove(const char* source, const char* target) {
-    if (fd_ < 0 || failed_) {
+    if (!fd_.valid() || failed_) {
         errno = EIO;
         return false;
     }
-    struct stat info;
-    if (lstat(source, &info) != 0) return false;  // the move would fail the same way
-    char numbers[64];
-    std::snprintf(numbers, sizeof numbers, "move\t%" PRIuMAX "\t%" PRIuMAX "\t", static_cast<std::uintmax_t>(info.st_dev),
-                  static_cast<std::uintmax_t>(info.st_ino));
+    FileIdentity file;
+    if (!identityAt(source, file)) return false;  // the move would fail the same way
+    char numbers[96];
+    std::snprintf(numbers, sizeof numbers, "%s\t%llu\t%llu\t", kMove, file.device, file.inode);
     line_ = numbers;
+    if (file.birthKnown) {
+        appendTime(line_, file.birth);
+    } else {
+        line_ += '-';
+    }
+    line_ += '\t';
+    appendTime(line_, file.modified);
+    line_ += '\t';
+    line_ += std::to_string(file.size);
+    line_ += '\t';
     line_ += escapeJournalPath(source);
     line_ += '\t';
     line_ += escapeJournalPath(target);
     line_ += '\n';
-    if (!writeWhole(fd_, line_)) {
-        const int cause = errno;
-        failed_ = true;
-        std::fprintf(stderr, "brindlemark: cannot write the journal %s: %s; no further file is renamed\n",
-                     path_.c_str(), std::strerror(cause));
-        errno = cause;
-        return false;
-    }
-    recorded_ = true;
+    if (!writeLine()) return false;
+    ++made_;
     return true;
 }
 
-void JournalWriter::finish() {
-    if (fd_ < 0) return;
-    if (!recorded_ && !failed_ && removeIfEmpty_) {
-        unlink(path_.c_str());
-    } else if (fsync(fd_) != 0) {
-        std::fprintf(stderr, "brindlemark: cannot flush the journal %s to disk: %s\n", path_.c_str(),
-                     std::strerror(errno));
-    }
-    close(fd_);
-    fd_ = -1;
-}
-
-bool readJournal(const std::string& path, Journal& journal, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read the journal " + path + ": " + std::strerror(errno);
+bool JournalWriter::recordRefused(const char* source, const char* target) {
+    if (made_ > 0) --made_;
+    if (!fd_.valid() || failed_) {
+        errno = EIO;
         return false;
     }
-    std::string line;
-    if (!std::getline(in, line) || line + "\n" != kHeader) {
+    line_ = kRefused;
+    line_ += '\t';
+    line_ += escapeJournalPath(source);
+    line_ += '\t';
+    line_ += escapeJournalPath(target);
+    line_ += '\n';
+    return writeLine();
+}
+
+bool JournalWriter::finish() {
+    if (!fd_.valid()) return !failed_;
+    bool flushed = true;
+    if (made_ == 0 && removeIfUnused_) {
+        unlink(path_.c_str());
+    } else if (journalSync(fd_.get()) != 0) {
+        failed_ = true;
+        flushed = false;
+        printError("cannot flush the journal " + path_ + " to disk: " + errorText(errno));
+    }
+    fd_.reset();
+    return flushed;
+}
+
+// ---- Undoing -----------------------------------------------------------------
+
+bool JournalToUndo::openChecked(const std::string& path, bool dryRun, std::string& error) {
+    path_ = path;
+    journal_ = Journal();
+    writable_ = false;
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int markRefusal = 0;  // why the "undone" line could not be added
+    if (!dryRun) {
+        fd_.reset(::open(path.c_str(), O_RDWR | O_APPEND | kFlags));
+        if (!fd_.valid() && (errno == EACCES || errno == EROFS || errno == EPERM || errno == ETXTBSY)) markRefusal = errno;
+    }
+    if (!fd_.valid() && (dryRun || markRefusal != 0)) fd_.reset(::open(path.c_str(), O_RDONLY | kFlags));
+    if (!fd_.valid()) {
+        error = "cannot read the journal " + path + ": " + errorText(errno);
+        return false;
+    }
+    struct stat info;
+    if (fstat(fd_.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         error = path + " is not a brindlemark journal";
         return false;
     }
-    journal = Journal();
-    while (std::getline(in, line)) {
-        if (line == kUndone) {
-            journal.undone = true;
-            continue;
-        }
-        const std::vector<std::string> parts = fields(line);
-        JournalRecord record;
-        if (parts.size() == 5 && parts[0] == "move" && readNumber(parts[1], record.device) &&
-            readNumber(parts[2], record.inode) && unescapeJournalPath(parts[3], record.oldPath) &&
-            unescapeJournalPath(parts[4], record.newPath)) {
-            journal.records.push_back(std::move(record));
-        }
+    const std::string why = whyNotPrivate(info);
+    if (!why.empty()) {
+        error = "the journal " + path + " " + why + "; it is not undone";
+        return false;
+    }
+    if (flock(fd_.get(), (dryRun ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK ? "the journal " + path + " is in use by a running brindlemark"
+                                     : "cannot lock the journal " + path + ": " + errorText(errno);
+        return false;
+    }
+    if (!read(error)) return false;
+    if (dryRun && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) markRefusal = errno;
+    writable_ = !dryRun && markRefusal == 0;
+    if (markRefusal != 0 && journal_.hasMovesToUndo()) {
+        error = "cannot mark the journal " + path + " undone: " + errorText(markRefusal);
+        return false;
     }
     return true;
 }
 
-bool markJournalUndone(const std::string& path, std::string& error) {
-    const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    const bool marked = fd >= 0 && writeWhole(fd, std::string(kUndone) + "\n") && fsync(fd) == 0;
-    if (!marked) error = "cannot mark the journal " + path + " undone: " + std::strerror(errno);
-    if (fd >= 0) close(fd);
-    return marked;
+bool JournalToUndo::read(std::string& error) {
+    std::string text;
+    char buffer[1 << 16];
+    for (off_t at = 0;;) {
+        const ssize_t got = pread(fd_.get(), buffer, sizeof buffer, at);
+        if (got < 0) {
+            error = "cannot read the journal " + path_ + ": " + errorText(errno);
+            return false;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+        at += got;
+    }
+    if (!parseJournal(text, journal_)) {
+        error = path_ + " is not a brindlemark journal";
+        return false;
+    }
+    return true;
 }
 
-std::string newestJournalToUndo(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* listing = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(listing)) {
-            const std::size_t length = std::strlen(entry->d_name);
-            const std::size_t extension = sizeof kExtension - 1;
-            if (length > extension && std::strcmp(entry->d_name + length - extension, kExtension) == 0) {
-                names.emplace_back(entry->d_name);
+bool JournalToUndo::open(const std::string& path, bool dryRun, std::string& error) {
+    const bool opened = openChecked(path, dryRun, error);
+    if (!opened) fd_.reset();
+    return opened;
+}
+
+JournalToUndo::Found JournalToUndo::openNewest(const std::string& folder, bool dryRun, std::string& error) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) {
+        if (errno == ENOENT) return Found::None;
+        error = "cannot read the journal folder " + folder + ": " + errorText(errno);
+        return Found::Refused;
+    }
+    const std::string why = S_ISDIR(info.st_mode) ? whyNotPrivate(info) : errorText(ENOTDIR);
+    if (!why.empty()) {
+        error = "the journal folder " + folder + " " + why + "; it is not used";
+        return Found::Refused;
+    }
+    for (const std::string& name : journalNames(folder)) {
+        const std::string path = folder + "/" + name;
+        {
+            // An undone journal of the user's own is passed over unread.
+            const FileDescriptor probe = openToRead(AT_FDCWD, path);
+            struct stat journal;
+            if (probe.valid() && fstat(probe.get(), &journal) == 0 && S_ISREG(journal.st_mode) &&
+                whyNotPrivate(journal).empty() && endsUndone(probe.get())) {
+                continue;
             }
         }
-        closedir(listing);
+        if (!open(path, dryRun, error)) return Found::Refused;
+        if (journal_.hasMovesToUndo()) return Found::Journal;
     }
-    std::sort(names.rbegin(), names.rend());
-    for (const std::string& name : names) {
-        Journal journal;
-        std::string ignored;
-        const std::string path = folder + "/" + name;
-        if (readJournal(path, journal, ignored) && !journal.undone && !journal.records.empty()) return path;
+    fd_.reset();
+    return Found::None;
+}
+
+bool JournalToUndo::markUndone(std::string& error) {
+    if (!writable_) {
+        error = "cannot mark the journal " + path_ + " undone: " + errorText(EBADF);
+        return false;
     }
-    return "";
+    // The mark starts a line of its own, even after a last line cut short.
+    struct stat info;
+    char last = '\n';
+    if (fstat(fd_.get(), &info) != 0 || (info.st_size > 0 && pread(fd_.get(), &last, 1, info.st_size - 1) != 1) ||
+        !writeWhole(fd_.get(), std::string(last == '\n' ? "" : "\n") + kUndone + "\n") || journalSync(fd_.get()) != 0) {
+        error = "cannot mark the journal " + path_ + " undone: " + errorText(errno);
+        return false;
+    }
+    return true;
+}
+
+// ---- What a dry run can ask ------------------------------------------------------
+
+bool journalFolderUsable(const std::string& folder, std::string& error) {
+    if (folder.empty()) {
+        error = "cannot tell where to keep the journal: neither XDG_STATE_HOME nor HOME is set";
+        return false;
+    }
+    // The deepest folder that exists: the journal folder itself, or the one
+    // its missing folders would be made in.
+    std::string existing = folder;
+    struct stat info;
+    while (stat(existing.c_str(), &info) != 0) {
+        if (errno != ENOENT || existing == "/") {
+            error = "cannot make the journal folder " + folder + ": " + errorText(errno);
+            return false;
+        }
+        existing = folderOf(existing);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        error = "cannot make the journal folder " + folder + ": " + errorText(ENOTDIR);
+        return false;
+    }
+    if (existing == folder) {
+        const std::string why = whyNotPrivate(info);
+        if (!why.empty()) {
+            error = "the journal folder " + folder + " " + why + "; it is not used";
+            return false;
+        }
+    }
+    if (faccessat(AT_FDCWD, existing.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        error = (existing == folder ? "cannot create a journal in " : "cannot make the journal folder ") + folder +
+                ": " + errorText(errno);
+        return false;
+    }
+    return true;
+}
+
+bool journalFileCreatable(const std::string& path, std::string& error) {
+    struct stat info;
+    int refusal = lstat(path.c_str(), &info) == 0 ? EEXIST : errno;
+    if (refusal == ENOENT) {
+        refusal = faccessat(AT_FDCWD, folderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+    }
+    if (refusal != 0) error = "cannot create the journal " + path + ": " + errorText(refusal);
+    return refusal == 0;
 }

@@ -4,27 +4,88 @@
 // The journal of a rename run: one text file per run that names every move
 // the run may have made, so that the run can be undone even after a crash.
 //
-//   brindlemark journal 1
-//   move<TAB>DEVICE<TAB>INODE<TAB>OLD PATH<TAB>NEW PATH
-//   ...
+//   brindlemark journal 2
+//   move<TAB>DEVICE<TAB>INODE<TAB>BIRTH<TAB>MODIFIED<TAB>SIZE<TAB>OLD PATH<TAB>NEW PATH
+//   refused<TAB>OLD PATH<TAB>NEW PATH
 //   undone
 //
 // One record per line, written with a single write before its move is
-// attempted; DEVICE and INODE (decimal) name the file that was at OLD PATH.
+// attempted. DEVICE, INODE, BIRTH (the birth time, "-" where the file
+// system keeps none), MODIFIED (the modification time) and SIZE tell the
+// file that was at OLD PATH; times are SECONDS.NANOSECONDS since 1970, all
+// numbers decimal. A "refused" line follows the record of a move that was
+// then refused: that move was never made. "undone" marks every record above
+// it undone. A line counts only with its closing newline: a last line cut
+// short by a full disk names no move that was made. Format 1 journals
+// ("brindlemark journal 1", records move<TAB>DEVICE<TAB>INODE<TAB>OLD<TAB>NEW)
+// are read too.
+//
 // In the paths a backslash is written "\\", a tab "\t", a newline "\n", a
 // carriage return "\r", and any other byte below 0x20 and 0x7F "\xHH"; every
-// other byte (UTF-8 included) stands as it is. The line "undone" is added
-// when an undo left nothing to do. A line that does not read as a record
-// (one cut short by a full disk) names no move that was made.
+// other byte (UTF-8 included) stands as it is.
+//
+// A journal is only ever used when it, and the journal folder, belong to
+// the user running Brindlemark and no one else may write them. A running
+// run holds a lock on its journal; an undo takes the lock too, and refuses a
+// journal in use.
 
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <ctime>
 #include <string>
 #include <vector>
 
-struct JournalRecord {
-    unsigned long long device = 0;
-    unsigned long long inode = 0;
-    std::string oldPath, newPath;
+#include "platform/file_descriptor.h"
+
+struct FileTime {
+    long long seconds = 0;
+    unsigned nanoseconds = 0;
+    bool operator==(const FileTime& other) const {
+        return seconds == other.seconds && nanoseconds == other.nanoseconds;
+    }
 };
+
+// What tells one file from another over time, as far as the file system
+// keeps it. A rename changes none of it.
+struct FileIdentity {
+    unsigned long long device = 0, inode = 0;
+    bool timesKnown = false;  // false in format 1 records: device and inode only
+    bool birthKnown = false;  // the file system keeps birth times
+    FileTime birth, modified;
+    unsigned long long size = 0;
+};
+
+// The identity of the entry at path, not followed if it is a symbolic link:
+// one statx. False with errno set when there is no such entry.
+bool identityAt(const char* path, FileIdentity& identity);
+
+// True when now is the file that recorded describes. Inode numbers are
+// handed to new files once freed, and device numbers change from mount to
+// mount (FUSE, USB sticks, loop devices): the inode, the size, the
+// modification time and the birth time (where recorded) must all match; the
+// device may differ. A format 1 record knows only device and inode, and
+// both must match.
+bool isSameFile(const FileIdentity& recorded, const FileIdentity& now);
+
+struct JournalRecord {
+    FileIdentity file;
+    std::string oldPath, newPath;
+    bool refused = false;  // the move was refused: it was never made
+};
+
+struct Journal {
+    int format = 0;
+    std::vector<JournalRecord> records;
+    std::size_t undone = 0;  // the records before the last "undone" line
+    // True when a record after the last "undone" line names a move that
+    // may have been made.
+    bool hasMovesToUndo() const;
+};
+
+// Reads the text of a journal. False when it does not start with a journal
+// header.
+bool parseJournal(const std::string& text, Journal& journal);
 
 // The folder that holds the journals: $XDG_STATE_HOME/brindlemark/journal,
 // or ~/.local/state/brindlemark/journal when XDG_STATE_HOME is unset, empty
@@ -36,6 +97,18 @@ std::string journalFolder();
 std::string escapeJournalPath(const std::string& path);
 bool unescapeJournalPath(const std::string& text, std::string& path);
 
+// Why a journal folder or journal file, as fstat or stat describes it, is
+// not to be used: it belongs to another user than the effective one, or
+// others may write it. Empty when it may be used.
+std::string whyNotPrivate(const struct stat& info);
+
+// How long journals are kept: at the start of a real run, the journals of
+// the journal folder that are undone, and those older than kKeptDays beyond
+// the kKeptNewest newest, are removed.
+constexpr std::size_t kKeptNewest = 100;
+constexpr int kKeptDays = 90;
+void pruneJournals(const std::string& folder, std::time_t now);
+
 // Writes the journal of one run.
 class JournalWriter {
 public:
@@ -44,48 +117,83 @@ public:
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
-    // Creates the journal file at path, which must not exist yet. False
-    // with a message in error.
+    // Creates the journal file at path, which must not exist yet, locks it
+    // for the run and flushes its folder to disk, so that a crash soon
+    // after cannot lose the file. False with a message in error.
     bool create(const std::string& path, std::string& error);
-    // Creates a journal of a new name, sorting by time, in folder (made
-    // when missing).
+    // Creates a journal of a new name, sorting by time, in folder: made
+    // (private to the user) when missing, refused when another user owns it
+    // or others may write it, pruned first.
     bool createIn(const std::string& folder, std::string& error);
 
-    // Records the move of the entry at source to target before it is made:
-    // false (errno set) when the record could not be written whole, and
-    // from then on for every move.
+    // Records the move of the entry at source to target before it is made,
+    // with one statx and one write: false (errno set) when the record could
+    // not be written whole, and from then on for every move.
     bool recordMove(const char* source, const char* target);
+    // Records that the move just recorded was refused, with one write.
+    bool recordRefused(const char* source, const char* target);
 
     // Flushes the journal to disk and closes it. A journal of the journal
-    // folder that records no move is removed: there is nothing to undo, and
-    // --undo is to take the run before it. A journal named by the user stays.
-    void finish();
+    // folder whose every move was refused or never made is removed: there is
+    // nothing to undo, and --undo is to take the run before it. A journal
+    // named by the user stays. False (said on standard error, and failed()
+    // from then on) when the journal could not be flushed.
+    bool finish();
 
     const std::string& path() const { return path_; }
     bool failed() const { return failed_; }
 
 private:
-    int fd_ = -1;
+    // Writes line_ with one write; on failure says so and fails the journal.
+    bool writeLine();
+
+    brindlemark::platform::FileDescriptor fd_;
     std::string path_;
     std::string line_;  // reused for each record
     bool failed_ = false;
-    bool recorded_ = false;
-    bool removeIfEmpty_ = false;
+    std::size_t made_ = 0;  // moves recorded and not refused
+    bool removeIfUnused_ = false;
 };
 
-struct Journal {
-    std::vector<JournalRecord> records;
-    bool undone = false;
+// A journal opened to be undone: checked, locked and read.
+class JournalToUndo {
+public:
+    enum class Found { Journal, None, Refused };
+
+    // Opens the journal at path. dryRun: for reading only, and asking,
+    // without writing, whether it could be marked undone. False with a
+    // message in error when it cannot be read, is not a journal, is not
+    // private to the user, is in use by a running run, or has moves to
+    // undo but cannot be marked undone.
+    bool open(const std::string& path, bool dryRun, std::string& error);
+    // Opens the newest journal of folder with moves left to undo. Journals
+    // without them are passed over; one that cannot be opened (see open)
+    // stops the search: Refused, with a message naming it in error.
+    Found openNewest(const std::string& folder, bool dryRun, std::string& error);
+
+    const Journal& journal() const { return journal_; }
+    const std::string& path() const { return path_; }
+
+    // Adds the "undone" line, on a line of its own, and flushes it to disk.
+    bool markUndone(std::string& error);
+
+private:
+    bool openChecked(const std::string& path, bool dryRun, std::string& error);
+    bool read(std::string& error);
+
+    brindlemark::platform::FileDescriptor fd_;
+    std::string path_;
+    Journal journal_;
+    bool writable_ = false;
 };
 
-// Reads the journal at path. False with a message in error when it cannot
-// be read or is not a journal.
-bool readJournal(const std::string& path, Journal& journal, std::string& error);
+// What a dry run asks of the journal a real run would write, without
+// writing: false with the real run's message in error when the journal
+// folder could not be made or used, or the journal FILE not created.
+bool journalFolderUsable(const std::string& folder, std::string& error);
+bool journalFileCreatable(const std::string& path, std::string& error);
 
-// Adds the "undone" line and flushes it to disk.
-bool markJournalUndone(const std::string& path, std::string& error);
-
-// The newest journal of folder that is not undone, or empty.
-std::string newestJournalToUndo(const std::string& folder);
+// How the journal is flushed to disk; tests make it fail.
+extern int (*journalSync)(int fd);
 
 #endif

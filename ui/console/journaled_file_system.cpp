@@ -9,5 +9,7 @@ int JournaledFileSystem::moveNoReplace(const char* source, const char* target) {
     // A file that already bears its new name is not moved: nothing to record.
     if (std::strcmp(source, target) == 0) return inner_.moveNoReplace(source, target);
     if (!journal_.recordMove(source, target)) return errno != 0 ? errno : EIO;
-    return inner_.moveNoReplace(source, target);
+    const int refused = inner_.moveNoReplace(source, target);
+    if (refused != 0) journal_.recordRefused(source, target);
+    return refused;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "ui/console/error_output.h"
+
 namespace {
 
 constexpr std::chrono::milliseconds kRedrawInterval(100);
@@ -13,7 +15,10 @@ constexpr std::chrono::milliseconds kRedrawInterval(100);
 Progress::Progress(std::size_t total)
     : shown_(isatty(STDERR_FILENO) == 1 && isatty(STDOUT_FILENO) == 0),
       total_(total),
-      nextDraw_(std::chrono::steady_clock::now()) {}
+      nextDraw_(std::chrono::steady_clock::now()) {
+    // A message on standard error takes the line away; the next file draws it again.
+    if (shown_) setLineInPlace([this] { takeAway(); });
+}
 
 void Progress::advance() {
     ++done_;
@@ -30,11 +35,17 @@ void Progress::draw() {
     drawn_ = true;
 }
 
-void Progress::erase() {
+void Progress::takeAway() {
     if (drawn_) {
         std::fputs("\r\033[K", stderr);
         std::fflush(stderr);
     }
     drawn_ = false;
+    nextDraw_ = std::chrono::steady_clock::now();
+}
+
+void Progress::erase() {
+    takeAway();
+    if (shown_) setLineInPlace(nullptr);
     shown_ = false;
 }

@@ -8,7 +8,8 @@
 // times a second and erased at the end. Shown only when standard error is a
 // terminal and standard output is not (the lines go to a file or a pipe):
 // otherwise the lines themselves show the progress, and standard error
-// stays silent.
+// stays silent. A message on standard error (printError) takes the line
+// away first.
 class Progress {
 public:
     explicit Progress(std::size_t total);
@@ -23,6 +24,8 @@ public:
 
 private:
     void draw();
+    // Clears the line drawn, if any; it is drawn again at the next file.
+    void takeAway();
 
     bool shown_;
     bool drawn_ = false;

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/console/error_output.h"
+
 namespace {
 
 volatile sig_atomic_t stopSignal = 0;
@@ -32,10 +34,20 @@ void noteStopSignal(int signal) {
 
 bool outputFailed = false;
 
+// A reader that went away (`| head`) ends the run as it ends every Unix
+// tool, by SIGPIPE and without a word; the registered work is done first,
+// so the renames made so far stay in the journal.
+[[noreturn]] void endByBrokenPipe() {
+    ::signal(SIGPIPE, SIG_DFL);
+    raise(SIGPIPE);
+    std::_Exit(128 + SIGPIPE);
+}
+
 void sayOutputFailed(int cause) {
     if (outputFailed) return;
     outputFailed = true;
-    std::fprintf(stderr, "brindlemark: cannot write standard output: %s\n", std::strerror(cause));
+    if (cause == EPIPE) return;
+    printError(std::string("cannot write standard output: ") + std::strerror(cause));
 }
 
 }  // namespace
@@ -48,7 +60,9 @@ bool finishRun() {
     for (const auto& finisher : pending) finisher();
     errno = 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        sayOutputFailed(errno != 0 ? errno : EIO);
+        const int cause = errno != 0 ? errno : EIO;
+        if (cause == EPIPE) endByBrokenPipe();
+        sayOutputFailed(cause);
         return false;
     }
     return !outputFailed;
@@ -59,13 +73,29 @@ void endRun(int exitStatus) {
     std::exit(written ? exitStatus : EXIT_FAILURE);
 }
 
+std::vector<int> deferredSignals() {
+    std::vector<int> signals{SIGHUP,  SIGINT,    SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                             SIGPROF, SIGIO,     SIGPWR,  SIGXCPU, SIGPIPE, SIGSTKFLT};
+    for (int realTime = SIGRTMIN; realTime <= SIGRTMAX; ++realTime) signals.push_back(realTime);
+    return signals;
+}
+
 void deferStopSignals() {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = noteStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+    for (const int signal : deferredSignals()) {
+        // A signal ignored when the run began (nohup, a shell's background
+        // job) stays ignored.
+        struct sigaction before;
+        if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
+    // A file-size limit reached at a journal record is a short write, which
+    // takes the full-disk path, not the end of the process.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool stopSignalled() { return stopSignal != 0; }
@@ -80,9 +110,11 @@ void endRunIfSignalled() {
 }
 
 void endRunOnOutputFailure() {
-    sayOutputFailed(errno != 0 ? errno : EIO);
+    const int cause = errno != 0 ? errno : EIO;
+    sayOutputFailed(cause);
     std::clearerr(stdout);
     finishRun();
+    if (cause == EPIPE) endByBrokenPipe();
     std::_Exit(EXIT_FAILURE);
 }
 

@@ -2,6 +2,7 @@
 #define BRINDLEMARK_UI_CONSOLE_RUN_ENDING_H
 
 #include <functional>
+#include <vector>
 
 // How a run ends, however it ends: at its close, when standard output fails,
 // or when a signal asks it to stop. Whatever must outlive the run (the
@@ -19,14 +20,23 @@ bool finishRun();
 // Ends the process now with the exit status, after finishRun().
 [[noreturn]] void endRun(int exitStatus);
 
-// From now on SIGINT, SIGTERM and SIGHUP do not stop the run at once: they
-// are noted, and endRunIfSignalled() stops it between two files, so that
-// every file is either renamed with its line printed or untouched. A second
-// stop signal stops the run at once.
+// From now on no catchable signal whose default action ends the process
+// stops the run at once (SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE, SIGUSR1,
+// SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGXCPU, SIGSTKFLT and
+// the real-time signals; those ignored at the start stay ignored): they are
+// noted, and endRunIfSignalled() stops it between two files, so that every
+// file is either renamed with its line printed or untouched. A second stop
+// signal stops the run at once. SIGXFSZ is ignored: a write beyond the
+// file-size limit fails as on a full disk. Only SIGKILL and the signals of
+// faults in the program itself (SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT,
+// SIGTRAP, SIGSYS) end it at once.
 void deferStopSignals();
 
 // True once a stop signal came.
 bool stopSignalled();
+
+// The signals deferStopSignals() defers.
+std::vector<int> deferredSignals();
 
 // When a stop signal came: finishRun(), then the process ends by that
 // signal, as it would have without the deferral.

@@ -1,13 +1,15 @@
 #include "ui/console/undo.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/dry_run_file_system.h"
 #include "platform/real_file_system.h"
 #include "rename/name_template.h"
+#include "ui/console/error_output.h"
 #include "ui/console/journal.h"
 #include "ui/console/run_ending.h"
 
@@ -17,14 +19,25 @@ using brindlemark::platform::FileSystem;
 
 std::string nameOf(const std::string& path) { return brindlemark::rename::afterLast(path.c_str(), '/'); }
 
+// True when both paths are absolute and name entries of one folder: undo
+// only ever gives a file back its name within its folder, whatever the
+// journal says.
+bool withinOneFolder(const JournalRecord& record) {
+    const std::size_t slash = record.oldPath.rfind('/');
+    const std::string name = nameOf(record.oldPath);
+    const std::string newName = nameOf(record.newPath);
+    const auto isEntry = [](const std::string& entry) { return !entry.empty() && entry != "." && entry != ".."; };
+    return record.oldPath[0] == '/' && slash != std::string::npos && record.newPath.rfind('/') == slash &&
+           record.oldPath.compare(0, slash, record.newPath, 0, slash) == 0 && isEntry(name) && isEntry(newName);
+}
+
 // True when the entry at path (as a dry run's pretended moves leave it) is
 // the file the record moved.
 bool isTheMovedFile(FileSystem& fileSystem, const std::string& path, const JournalRecord& record) {
     std::string onDisk;
-    struct stat info;
-    return fileSystem.entryOnDisk(path, onDisk) && lstat(onDisk.c_str(), &info) == 0 &&
-           static_cast<unsigned long long>(info.st_dev) == record.device &&
-           static_cast<unsigned long long>(info.st_ino) == record.inode;
+    FileIdentity now;
+    return fileSystem.entryOnDisk(path, onDisk) && identityAt(onDisk.c_str(), now) &&
+           isSameFile(record.file, now);
 }
 
 void printLine(const std::string& line) {
@@ -34,13 +47,30 @@ void printLine(const std::string& line) {
 }
 
 // Undoes one record; true when it is undone or needed nothing.
-bool undoRecord(FileSystem& fileSystem, const JournalRecord& record) {
-    if (isTheMovedFile(fileSystem, record.newPath, record)) {
+bool undoRecord(FileSystem& fileSystem, const JournalRecord& record, bool dryRun) {
+    const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
+    const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
+    if (!withinOneFolder(record)) {
+        printLine(refusedLine);
+        printError(record.newPath + " and " + record.oldPath +
+                   " lie in different folders; undo gives a file back its name within its folder only");
+        return false;
+    }
+    const bool atNewName = isTheMovedFile(fileSystem, record.newPath, record);
+    const bool atOldName = isTheMovedFile(fileSystem, record.oldPath, record);
+    if (atNewName && atOldName) {
+        // Killed between the link of the new name and the unlink of the old
+        // one: the file bears both names, and loses the new one.
+        const bool removed = dryRun || unlink(record.newPath.c_str()) == 0;
+        printLine(removed ? undoneLine : refusedLine);
+        return removed;
+    }
+    if (atNewName) {
         const bool moved = fileSystem.moveNoReplace(record.newPath.c_str(), record.oldPath.c_str()) == 0;
-        printLine(nameOf(record.newPath) + (moved ? " -> " : " != ") + nameOf(record.oldPath));
+        printLine(moved ? undoneLine : refusedLine);
         return moved;
     }
-    if (isTheMovedFile(fileSystem, record.oldPath, record)) {
+    if (atOldName) {
         printLine(nameOf(record.oldPath) + " still bears its old name");
         return true;
     }
@@ -51,22 +81,33 @@ bool undoRecord(FileSystem& fileSystem, const JournalRecord& record) {
 }  // namespace
 
 int undoJournal(const std::string& journalPath, bool dryRun) {
-    Journal journal;
+    JournalToUndo journal;
     std::string error;
-    if (!readJournal(journalPath, journal, error)) {
-        std::fprintf(stderr, "brindlemark: %s\n", error.c_str());
+    if (journalPath.empty()) {
+        const std::string folder = journalFolder();
+        const JournalToUndo::Found found = journal.openNewest(folder, dryRun, error);
+        if (found == JournalToUndo::Found::None) error = "no run to undo in " + folder;
+        if (found != JournalToUndo::Found::Journal) {
+            printError(error + (found == JournalToUndo::Found::Refused ? "; nothing was undone" : ""));
+            return EXIT_FAILURE;
+        }
+    } else if (!journal.open(journalPath, dryRun, error)) {
+        printError(error + "; nothing was undone");
         return EXIT_FAILURE;
     }
     brindlemark::platform::RealFileSystem realFileSystem;
     brindlemark::platform::DryRunFileSystem dryRunFileSystem;
     FileSystem& fileSystem = dryRun ? static_cast<FileSystem&>(dryRunFileSystem) : realFileSystem;
     bool allUndone = true;
-    for (auto record = journal.records.rbegin(); record != journal.records.rend(); ++record) {
-        if (!undoRecord(fileSystem, *record)) allUndone = false;
+    const Journal& records = journal.journal();
+    for (std::size_t i = records.records.size(); i > records.undone; --i) {
+        const JournalRecord& record = records.records[i - 1];
+        if (record.refused) continue;  // never made
+        if (!undoRecord(fileSystem, record, dryRun)) allUndone = false;
         endRunIfSignalled();
     }
-    if (allUndone && !dryRun && !journal.undone && !markJournalUndone(journalPath, error)) {
-        std::fprintf(stderr, "brindlemark: %s\n", error.c_str());
+    if (allUndone && !dryRun && records.hasMovesToUndo() && !journal.markUndone(error)) {
+        printError(error);
         return EXIT_FAILURE;
     }
     return allUndone ? EXIT_SUCCESS : EXIT_FAILURE;
