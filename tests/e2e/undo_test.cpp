@@ -133,13 +133,13 @@ TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
 }
 
 TEST_F(Undo, ARunKilledAtAnyPointIsUndoneWhole) {
-    constexpr int kFiles = 2000;
+    constexpr int kFiles = 6000;
     for (int i = 0; i < kFiles; ++i) put("files/t-" + std::to_string(1000 + i) + ".spc", spc("Song"));
     const auto before = names("files");  // a rename changes no byte
     std::mt19937 random(std::random_device{}());
     for (int round = 0; round < 3; ++round) {
         RunSetup kill = setup;
-        kill.stopAfterMs = std::uniform_int_distribution<int>(5, 60)(random);
+        kill.stopAfterMs = std::uniform_int_distribution<int>(5, 40)(random);
         const Outcome killed = e2e::run(dir + "/files", {"-r", "."}, kill);
         EXPECT_EQ(killed.signal, SIGKILL) << "the run ended before it was killed; give it more files";
         const Outcome undo = run({"--undo"});
