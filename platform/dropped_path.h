@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+namespace brindlemark::platform {
+
 // True when path, the 8-bit form DragQueryFileA stored for the dropped file
 // at index, would not reach exactly the file that was dropped once the A
 // file calls (CreateFileA, MoveFileA) have read it:
@@ -22,6 +24,8 @@
 // Such a path may name another file of the folder, or none: it is never
 // opened or moved.
 bool droppedPathAltered(HDROP drop, UINT index, const char* path);
+
+}  // namespace brindlemark::platform
 
 #endif
 #endif

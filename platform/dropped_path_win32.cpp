@@ -11,6 +11,8 @@
 
 #include <string>
 
+namespace brindlemark::platform {
+
 namespace {
 
 // bytes (NUL-terminated) in UTF-16, as codePage reads them; false when a
@@ -103,3 +105,5 @@ bool droppedPathAltered(HDROP drop, UINT index, const char* path) {
     // (NTFS refuses all three in names; Wine finds no such file).
     return !isVerbatim(wide) && hasComponentWin32Trims(wide);
 }
+
+}  // namespace brindlemark::platform

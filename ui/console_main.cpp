@@ -30,6 +30,8 @@
 
 namespace {
 
+using namespace brindlemark::console;
+
 constexpr char DEFAULT_TEMPLATE[] = "%N - %S";
 constexpr char VERSION_TEXT[] = "Brindlemark 2.0";
 constexpr int EXIT_USAGE = 2;

@@ -19,7 +19,7 @@ std::vector<brindlemark::rename::DroppedFile> readShellDrop(HDROP drop) {
         file.path.assign(static_cast<std::size_t>(length) + 1, '\0');
         const UINT stored = DragQueryFileA(drop, index, &file.path[0], length + 1);
         file.path.resize(stored);
-        file.altered = droppedPathAltered(drop, index, file.path.c_str());
+        file.altered = brindlemark::platform::droppedPathAltered(drop, index, file.path.c_str());
     }
     return files;
 }

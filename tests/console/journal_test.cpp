@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using namespace brindlemark::console;
+
 TEST(JournalPath, EveryByteButNulRoundTripsOnOneLine) {
     std::string everyByte;
     for (int byte = 1; byte < 256; ++byte) everyByte += static_cast<char>(byte);

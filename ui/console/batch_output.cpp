@@ -9,6 +9,8 @@
 #include "ui/console/run_ending.h"
 #include "ui/tag_json.h"
 
+namespace brindlemark::console {
+
 using brindlemark::console::appendJsonBytesMember;
 using brindlemark::rename::FileOutcome;
 using brindlemark::rename::Outcome;
@@ -61,3 +63,5 @@ void BatchOutput::add(const FileOutcome& outcome) {
     }
     progress_.advance();
 }
+
+}  // namespace brindlemark::console

@@ -5,6 +5,8 @@
 
 #include "rename/batch_outcome.h"
 
+namespace brindlemark::console {
+
 class Progress;
 
 // Prints the rename batch's outcomes on standard output as the batch
@@ -41,5 +43,7 @@ const char* outcomeWord(brindlemark::rename::Outcome outcome);
 
 // The JSON object of one outcome, on one line without its newline.
 std::string outcomeJson(const brindlemark::rename::FileOutcome& outcome);
+
+}  // namespace brindlemark::console
 
 #endif

@@ -10,6 +10,8 @@
 #include "ui/console/error_output.h"
 #include "ui/console/folder_walk.h"
 
+namespace brindlemark::console {
+
 namespace {
 
 // The current folder, or empty when it cannot be told.
@@ -79,3 +81,5 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
     }
     return allRead;
 }
+
+}  // namespace brindlemark::console

@@ -6,6 +6,8 @@
 
 #include "rename/rename_batch.h"
 
+namespace brindlemark::console {
+
 // Turns the FILE arguments of the command line into the paths of one drop,
 // in their order, as a shell drop delivers them: each joined to the current
 // folder (unless asGiven), without "." components or doubled slashes.
@@ -22,5 +24,7 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
 // currentFolder (when not empty and the argument is relative), without "."
 // components, doubled or trailing slashes. Symlinks and ".." stay.
 std::string droppedPath(const std::string& argument, const std::string& currentFolder);
+
+}  // namespace brindlemark::console
 
 #endif

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <utility>
 
+namespace brindlemark::console {
+
 namespace {
 
 std::function<void()>& lineInPlace() {
@@ -19,3 +21,5 @@ void printError(const std::string& message) {
 }
 
 void setLineInPlace(std::function<void()> takeAway) { lineInPlace() = std::move(takeAway); }
+
+}  // namespace brindlemark::console

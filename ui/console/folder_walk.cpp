@@ -12,6 +12,8 @@
 
 #include "platform/file_descriptor.h"
 
+namespace brindlemark::console {
+
 namespace {
 
 using brindlemark::platform::FileDescriptor;
@@ -115,3 +117,5 @@ void walkFolder(const std::string& path, const std::function<void(const std::str
                 const std::function<void(const std::string&, int)>& onUnreadable) {
     walk(-1, path, path, onFile, onUnreadable);
 }
+
+}  // namespace brindlemark::console

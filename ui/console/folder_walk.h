@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+namespace brindlemark::console {
+
 // Walks the folder at path and its sub-folders, and hands each regular file
 // whose name ends in ".spc" (in any case) to onFile, as path + "/" + names.
 // Within a folder the entries are taken in byte order of their names, a
@@ -21,5 +23,7 @@ void walkFolder(const std::string& path, const std::function<void(const std::str
 
 // True when name ends in ".spc", in any case.
 bool hasSpcExtension(const char* name);
+
+}  // namespace brindlemark::console
 
 #endif

@@ -16,6 +16,8 @@
 
 #include "ui/console/error_output.h"
 
+namespace brindlemark::console {
+
 using brindlemark::platform::FileDescriptor;
 
 int (*journalSync)(int fd) = ::fsync;
@@ -625,3 +627,5 @@ bool journalFileCreatable(const std::string& path, std::string& error) {
     if (refusal != 0) error = "cannot create the journal " + path + ": " + errorText(refusal);
     return refusal == 0;
 }
+
+}  // namespace brindlemark::console

@@ -38,6 +38,8 @@
 
 #include "platform/file_descriptor.h"
 
+namespace brindlemark::console {
+
 struct FileTime {
     long long seconds = 0;
     unsigned nanoseconds = 0;
@@ -195,5 +197,7 @@ bool journalFileCreatable(const std::string& path, std::string& error);
 
 // How the journal is flushed to disk; tests make it fail.
 extern int (*journalSync)(int fd);
+
+}  // namespace brindlemark::console
 
 #endif

@@ -5,6 +5,8 @@
 
 #include "ui/console/journal.h"
 
+namespace brindlemark::console {
+
 int JournaledFileSystem::moveNoReplace(const char* source, const char* target) {
     // A file that already bears its new name is not moved: nothing to record.
     if (std::strcmp(source, target) == 0) return inner_.moveNoReplace(source, target);
@@ -13,3 +15,5 @@ int JournaledFileSystem::moveNoReplace(const char* source, const char* target) {
     if (refused != 0) journal_.recordRefused(source, target);
     return refused;
 }
+
+}  // namespace brindlemark::console

@@ -3,6 +3,8 @@
 
 #include "platform/file_system.h"
 
+namespace brindlemark::console {
+
 class JournalWriter;
 
 // A file system that records each move in the run's journal before it
@@ -26,5 +28,7 @@ private:
     brindlemark::platform::FileSystem& inner_;
     JournalWriter& journal_;
 };
+
+}  // namespace brindlemark::console
 
 #endif

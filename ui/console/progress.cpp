@@ -6,6 +6,8 @@
 
 #include "ui/console/error_output.h"
 
+namespace brindlemark::console {
+
 namespace {
 
 constexpr std::chrono::milliseconds kRedrawInterval(100);
@@ -49,3 +51,5 @@ void Progress::erase() {
     if (shown_) setLineInPlace(nullptr);
     shown_ = false;
 }
+
+}  // namespace brindlemark::console

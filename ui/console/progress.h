@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstddef>
 
+namespace brindlemark::console {
+
 // One line on standard error, "N of M files", redrawn in place at most ten
 // times a second and erased at the end. Shown only when standard error is a
 // terminal and standard output is not (the lines go to a file or a pipe):
@@ -33,5 +35,7 @@ private:
     std::size_t total_;
     std::chrono::steady_clock::time_point nextDraw_;
 };
+
+}  // namespace brindlemark::console
 
 #endif

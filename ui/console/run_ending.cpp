@@ -13,6 +13,8 @@
 
 #include "ui/console/error_output.h"
 
+namespace brindlemark::console {
+
 namespace {
 
 volatile sig_atomic_t stopSignal = 0;
@@ -119,3 +121,5 @@ void endRunOnOutputFailure() {
 }
 
 bool standardOutputClosed() { return fcntl(STDOUT_FILENO, F_GETFL) < 0 && errno == EBADF; }
+
+}  // namespace brindlemark::console

@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+namespace brindlemark::console {
+
 // How a run ends, however it ends: at its close, when standard output fails,
 // or when a signal asks it to stop. Whatever must outlive the run (the
 // journal on disk, the lines already printed, an erased progress line) is
@@ -48,5 +50,7 @@ void endRunIfSignalled();
 
 // True when standard output was closed before the run began.
 bool standardOutputClosed();
+
+}  // namespace brindlemark::console
 
 #endif

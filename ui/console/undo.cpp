@@ -13,6 +13,8 @@
 #include "ui/console/journal.h"
 #include "ui/console/run_ending.h"
 
+namespace brindlemark::console {
+
 namespace {
 
 using brindlemark::platform::FileSystem;
@@ -112,3 +114,5 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     }
     return allUndone ? EXIT_SUCCESS : EXIT_FAILURE;
 }
+
+}  // namespace brindlemark::console

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace brindlemark::console {
+
 // Undoes the run whose journal is at journalPath, or, when it is empty, the
 // newest run of the journal folder with moves not yet undone (a newest
 // journal that cannot be used stops it, naming the journal). Takes the
@@ -25,5 +27,7 @@
 // nothing, 1 otherwise, and 1 when the journal could not be used (nothing
 // is undone then).
 int undoJournal(const std::string& journalPath, bool dryRun);
+
+}  // namespace brindlemark::console
 
 #endif
