@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_descriptor.h"
+#include "platform/folder_listing.h"
 
 namespace brindlemark::console {
 
@@ -58,13 +59,13 @@ bool listFolder(const FileDescriptor& fd, std::vector<Entry>& entries) {
     // sub-folders.
     const int listed = fcntl(fd.get(), F_DUPFD_CLOEXEC, 0);
     if (listed < 0) return false;
-    DIR* folder = fdopendir(listed);
+    const brindlemark::platform::FolderListing folder(fdopendir(listed));
     if (folder == nullptr) {
         FileDescriptor owned(listed);
         return false;
     }
     errno = 0;
-    while (const dirent* entry = readdir(folder)) {
+    while (const dirent* entry = readdir(folder.get())) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
         const EntryType type = typeOf(fd.get(), *entry);
         if (type == EntryType::Folder || (type == EntryType::File && hasSpcExtension(entry->d_name))) {
@@ -73,7 +74,6 @@ bool listFolder(const FileDescriptor& fd, std::vector<Entry>& entries) {
         errno = 0;
     }
     const int cause = errno;
-    closedir(folder);
     if (cause != 0) {
         errno = cause;
         return false;

@@ -1,6 +1,5 @@
 #include "ui/console/journal.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -14,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/folder_listing.h"
 #include "ui/console/error_output.h"
 
 namespace brindlemark::console {
@@ -156,15 +156,14 @@ bool endsUndone(int fd) {
 // the time of their run).
 std::vector<std::string> journalNames(const std::string& folder) {
     std::vector<std::string> names;
-    if (DIR* listing = opendir(folder.c_str())) {
-        while (const dirent* entry = readdir(listing)) {
+    if (const brindlemark::platform::FolderListing listing{opendir(folder.c_str())}) {
+        while (const dirent* entry = readdir(listing.get())) {
             const std::size_t length = std::strlen(entry->d_name);
             const std::size_t extension = sizeof kExtension - 1;
             if (length > extension && std::strcmp(entry->d_name + length - extension, kExtension) == 0) {
                 names.emplace_back(entry->d_name);
             }
         }
-        closedir(listing);
     }
     std::sort(names.rbegin(), names.rend());
     return names;
