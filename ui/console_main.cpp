@@ -19,6 +19,7 @@
 #include "spctag/id666_tag.h"
 #include "ui/console/batch_output.h"
 #include "ui/console/drop_builder.h"
+#include "ui/console/error_output.h"
 #include "ui/console/journal.h"
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
@@ -130,7 +131,7 @@ int renameFiles(const Options& options) {
                            : (options.journal.empty() ? journal.createIn(journalFolder(), error)
                                                       : journal.create(options.journal, error));
         if (!created) {
-            std::fprintf(stderr, "brindlemark: %s; nothing was renamed\n", error.c_str());
+            printError(error + "; nothing was renamed");
             return EXIT_FAILURE;
         }
     }

@@ -147,6 +147,17 @@ TEST_F(Undo, ARunKilledAtAnyPointIsUndoneWhole) {
     }
 }
 
+TEST_F(Undo, ARunWhoseEveryMoveWasRefusedLeavesNoJournalAndUndoTakesTheRunBefore) {
+    put("files/a.spc", spc("Alpha", 1));
+    ASSERT_EQ(run({"a.spc"}).exitCode, 0);
+    put("files/b.spc", spc("Alpha", 1));  // its new name is taken
+    ASSERT_EQ(run({"b.spc"}).out, "b.spc != 1 - Alpha.spc\n");
+    const Outcome undo = run({"--undo"});
+    EXPECT_EQ(undo.out, "1 - Alpha.spc -> a.spc\n");
+    EXPECT_EQ(undo.exitCode, 0);
+    EXPECT_EQ(names("state/brindlemark/journal").size(), 1u);  // the first run's, marked undone
+}
+
 // A journal written by hand, record by record, and what undo makes of it.
 class HandWritten : public Undo {
 protected:
