@@ -39,7 +39,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 extern char** environ;
 

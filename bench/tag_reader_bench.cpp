@@ -1,16 +1,22 @@
-// Micro-benchmarks of the tag reader's hot paths: the two decoders, the
-// image identification, and a load in both forms.
+// Micro-benchmarks of the tag reader's hot paths: the two decoders,
+// identification, and a load from memory and from a file.
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <string>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "spctag/byte_source.h"
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
+#include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 using namespace spcbuild;
 
@@ -70,11 +76,22 @@ Bytes twentyChunks() {
     });
 }
 
-Bytes spcWithExtendedTag() {
-    Bytes spc = spcWithTextTag(textTag());
-    appendExtendedTag(spc, twentyChunks());
-    return spc;
-}
+Bytes spcWithExtendedTag() { return withExtendedTag(spcWithTextTag(textTag()), twentyChunks()); }
+
+// An open file read with pread, as the batch reads one.
+class DescriptorSource final : public ByteSource {
+public:
+    DescriptorSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const override {
+        const ssize_t got = ::pread(fd_, out, count, static_cast<off_t>(offset));
+        return got > 0 ? static_cast<std::size_t>(got) : 0;
+    }
+
+private:
+    int fd_;
+    std::uint64_t size_;
+};
 
 void BM_decodeBase_text(benchmark::State& state) {
     const Bytes spc = spcWithTextTag(textTag());
@@ -108,18 +125,20 @@ void BM_decodeExtended_20chunks(benchmark::State& state) {
 }
 BENCHMARK(BM_decodeExtended_20chunks);
 
-void BM_identifySpcImage_spc(benchmark::State& state) {
-    const Bytes spc = spcWithExtendedTag();
-    for (auto _ : state) benchmark::DoNotOptimize(identifySpcImage(spc.data(), static_cast<std::uint32_t>(spc.size())));
+void identify(benchmark::State& state, const Bytes& file) {
+    const ImageSource image(file.data(), static_cast<std::uint32_t>(file.size()));
+    const auto bytes = std::make_unique<SpcFileBytes>();
+    for (auto _ : state) benchmark::DoNotOptimize(identifySpcFile(image, *bytes));
 }
-BENCHMARK(BM_identifySpcImage_spc);
 
-void BM_identifySpcImage_rom(benchmark::State& state) {
+void BM_identify_spc(benchmark::State& state) { identify(state, spcWithExtendedTag()); }
+BENCHMARK(BM_identify_spc);
+
+void BM_identify_rom(benchmark::State& state) {
     // The longest road: a cartridge whose header is found at the last candidate.
-    const Bytes rom = romImage(CopierHeader::Other, "TITLE", 0x33, 0x21);
-    for (auto _ : state) benchmark::DoNotOptimize(identifySpcImage(rom.data(), static_cast<std::uint32_t>(rom.size())));
+    identify(state, romImage(CopierHeader::Other, "TITLE", 0x33, 0x21));
 }
-BENCHMARK(BM_identifySpcImage_rom);
+BENCHMARK(BM_identify_rom);
 
 void BM_loadImage(benchmark::State& state, bool extended) {
     const Bytes spc = extended ? spcWithExtendedTag() : spcWithTextTag(textTag());
@@ -132,9 +151,9 @@ void BM_loadImage(benchmark::State& state, bool extended) {
 BENCHMARK_CAPTURE(BM_loadImage, base_only, false);
 BENCHMARK_CAPTURE(BM_loadImage, with_20_chunks, true);
 
-// The path form, for comparison: open, identify, read and close a file that
-// sits in the page cache.
-void BM_loadPath(benchmark::State& state, bool extended) {
+// From a file, for comparison: open, measure, read the tag and close a file
+// that sits in the page cache.
+void BM_loadFile(benchmark::State& state, bool extended) {
     char path[] = "/tmp/brindlemark-bench-XXXXXX";
     const int fd = mkstemp(path);
     if (fd < 0) {
@@ -145,13 +164,21 @@ void BM_loadPath(benchmark::State& state, bool extended) {
     writeFile(path, extended ? spcWithExtendedTag() : spcWithTextTag(textTag()));
     ID666Tag tag;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(tag.load(path, 0));
+        const int file = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        struct stat info;
+        if (file < 0 || ::fstat(file, &info) != 0) {
+            if (file >= 0) ::close(file);
+            state.SkipWithError("cannot open the temporary file");
+            break;
+        }
+        benchmark::DoNotOptimize(tag.load(DescriptorSource(file, static_cast<std::uint64_t>(info.st_size)), path));
         benchmark::DoNotOptimize(tag);
+        ::close(file);
     }
     std::remove(path);
 }
-BENCHMARK_CAPTURE(BM_loadPath, base_only, false);
-BENCHMARK_CAPTURE(BM_loadPath, with_20_chunks, true);
+BENCHMARK_CAPTURE(BM_loadFile, base_only, false);
+BENCHMARK_CAPTURE(BM_loadFile, with_20_chunks, true);
 
 }  // namespace
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "fuzz/name_input.h"
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 using namespace spcbuild;
 
@@ -94,12 +94,9 @@ void tagImageSeeds(const std::string& dir) {
     empty.emulator = 1;  // with all numeric fields empty: binary by the emulator bytes
     save(dir, "binary-empty.spc", spcWithBinaryTag(empty));
 
-    Bytes rich = spcWithTextTag(fullTextTag());
-    appendExtendedTag(rich, chunkBlock(richChunks()));
-    save(dir, "xid6-rich.spc", rich);
+    save(dir, "xid6-rich.spc", withExtendedTag(spcWithTextTag(fullTextTag()), chunkBlock(richChunks())));
 
-    Bytes malformed = spcWithBinaryTag(bin);
-    appendExtendedTag(malformed, chunkBlock({
+    const Bytes malformed = withExtendedTag(spcWithBinaryTag(bin), chunkBlock({
                                      rawChunk(0x01, 1, 256, 256, 'x'),   // longest string, no NUL
                                      rawChunk(0x02, 1, 0, 0, 0),         // empty length: passed over
                                      rawChunk(0x03, 1, 257, 260, 'y'),   // too long: passed over
@@ -115,25 +112,19 @@ void tagImageSeeds(const std::string& dir) {
                                  }));
     save(dir, "xid6-malformed.spc", malformed);
 
-    Bytes overlong = spcWithTextTag(fullTextTag());
-    appendExtendedTag(overlong, chunkBlock({textChunk(0x10, "Cut Short Soundtrack Title")}), 0x7FFFFFFF);
+    Bytes overlong = withExtendedTag(spcWithTextTag(fullTextTag()),
+                                     chunkBlock({textChunk(0x10, "Cut Short Soundtrack Title")}), 0x7FFFFFFF);
     overlong.resize(overlong.size() - 7);
     save(dir, "xid6-overlong.spc", overlong);
 
-    Bytes odd = spcWithTextTag(fullTextTag());
-    appendExtendedTag(odd, Bytes{0x12, 0x00, 0x01, 0x03, 0x11}, 5);
-    save(dir, "xid6-size5.spc", odd);
-
-    Bytes minimal = spcWithTextTag(fullTextTag());
-    appendExtendedTag(minimal, chunkBlock({valueChunk(0x11, 1)}));
-    save(dir, "xid6-minimal.spc", minimal);
+    save(dir, "xid6-size5.spc", withExtendedTag(spcWithTextTag(fullTextTag()), Bytes{0x12, 0x00, 0x01, 0x03, 0x11}, 5));
+    save(dir, "xid6-minimal.spc", withExtendedTag(spcWithTextTag(fullTextTag()), chunkBlock({valueChunk(0x11, 1)})));
 
     Bytes shortSpc = spcWithTextTag(fullTextTag());
     shortSpc.resize(kSpcMinSize - 1);
     save(dir, "spc-too-short.spc", shortSpc);
 
-    Bytes noLook = spcWithTextTag(fullTextTag());
-    appendExtendedTag(noLook, Bytes{}, 4);
+    Bytes noLook = withExtendedTag(spcWithTextTag(fullTextTag()), Bytes{}, 4);
     noLook.resize(0x1020B);
     save(dir, "spc-xid6-no-room.spc", noLook);
 

@@ -13,6 +13,7 @@
 
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
+#include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
 
 extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
@@ -88,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ID666Tag before;
     std::memcpy(static_cast<void*>(&before), &tag, sizeof tag);
 
-    const FileKind identified = identifySpcImage(data, imageSize);
+    static SpcFileBytes read;  // holds a whole extended block
+    const FileKind identified = identifySpcFile(ImageSource(data, imageSize), read);
     require(identified != KIND_OPEN_FAILED, "image identified as unopenable");
     const FileKind kind = tag.load(data, imageSize);
     require(kind == identified, "load and identification disagree on the kind");

@@ -45,6 +45,9 @@ else()
 endif()
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# The dependencies come from the libraries brindlemark links: libc6 and
+# libstdc++6, and for the console's tag text libuchardet0 and libutf8proc2
+# (built against libuchardet-dev and libutf8proc-dev).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

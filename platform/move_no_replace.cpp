@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/file_descriptor.h"
 #include "platform/path_parts.h"
 
 namespace brindlemark::platform {
@@ -45,12 +46,9 @@ int inCommonFolder(const char* source, const char* target, const MoveCalls& call
         isFolderName(from) || isFolderName(to)) {
         return EINVAL;
     }
-    const std::string path = folderOf(source);
-    const int folder = calls.openFolder(path.c_str());
-    if (folder < 0) return errno;
-    const int result = steps(calls, folder, from, to);
-    close(folder);
-    return result;
+    const FileDescriptor folder(calls.openFolder(folderOf(source).c_str()));
+    if (!folder.valid()) return errno;
+    return steps(calls, folder.get(), from, to);
 }
 
 // Removes the name from once the name to links the same entry; if that

@@ -15,6 +15,13 @@ namespace {
 constexpr std::size_t NEW_PATH_MAX_LENGTH = 255;
 constexpr char SPC_EXTENSION[] = ".spc";
 
+// Opens the file, reads its tag and closes it again before anything moves
+// (Windows does not rename a file that is open without sharing).
+FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag) {
+    const platform::ReadOnlyFile file = fileSystem.openForReading(path);
+    return file.isOpen() ? loadTag(tag, file, path) : KIND_OPEN_FAILED;
+}
+
 // Takes one dropped file as far as it goes and says how far that was.
 // tag is the batch's one record, reused for every file.
 FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platform::FileSystem& fileSystem,
@@ -30,8 +37,7 @@ FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platfor
         result.outcome = Outcome::NotSpc;
         return result;
     }
-    const platform::ReadOnlyFile opened = fileSystem.openForReading(path);
-    if (!opened.isOpen() || !isSpcKind(loadTag(tag, opened, path))) {
+    if (!isSpcKind(readTag(fileSystem, path, tag))) {
         result.outcome = Outcome::NotSpc;
         return result;
     }

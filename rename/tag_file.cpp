@@ -1,23 +1,29 @@
 #include "rename/tag_file.h"
 
-#include <cstring>
-#include <vector>
+#include "spctag/byte_source.h"
 
 namespace brindlemark::rename {
 
-FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* path) {
-    // Interim: the whole image, read at once.
-    constexpr std::uint64_t kMostRead = 64u << 20;
-    const std::uint64_t size = file.size() < kMostRead ? file.size() : kMostRead;
-    std::vector<unsigned char> image(static_cast<std::size_t>(size));
-    const std::size_t got = file.readAt(0, image.data(), image.size());
-    if (got == 0) return KIND_UNKNOWN;
-    const FileKind kind = tag.load(image.data(), static_cast<std::uint32_t>(got));
-    if (kind > KIND_OPEN_FAILED) {
-        std::strncpy(tag.path, path, sizeof tag.path - 1);
-        tag.path[sizeof tag.path - 1] = '\0';
+namespace {
+
+// The open file as the tag reader reads it: positioned reads of the ranges
+// it parses.
+class FileBytes final : public ByteSource {
+public:
+    explicit FileBytes(const platform::ReadOnlyFile& file) : file_(file) {}
+    std::uint64_t size() const override { return file_.size(); }
+    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const override {
+        return file_.readAt(offset, out, count);
     }
-    return kind;
+
+private:
+    const platform::ReadOnlyFile& file_;
+};
+
+}  // namespace
+
+FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* path) {
+    return tag.load(FileBytes(file), path);
 }
 
 }  // namespace brindlemark::rename

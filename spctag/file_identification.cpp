@@ -5,25 +5,18 @@
 
 #include <cstring>
 
-#include "spctag/spc_layout.h"
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 using namespace spclayout;
-
-unsigned char romHeaderBuffer[64];
 
 namespace {
 
-OpenPathHook openPathHook = nullptr;
-
-// What the first bytes of a file are compared against: the longest
-// signature, "GAME DOCTOR SF 3" (16), and the SPC signature (28).
-constexpr std::size_t kLeadBytes = kSpcSignatureCompared;
+// Reads count bytes at offset with one readAt; what the read did not give
+// (the file ended, shrank since it was measured, or the read failed) is
+// zeroed, so that nothing is ever parsed from stale bytes.
+void readZeroFilled(const ByteSource& file, std::uint64_t offset, unsigned char* out, std::size_t count) {
+    std::size_t got = file.readAt(offset, out, count);
+    if (got > count) got = count;  // never more than was asked for
+    std::memset(out + got, 0, count - got);
+}
 
 bool isSpcSignature(const unsigned char* lead) {
     return bytesEqual(lead, kSpcSignature, kSpcSignatureCompared);
@@ -57,53 +50,19 @@ FileKind romKind(std::size_t candidate, const unsigned char* lead) {
     return KIND_ROM_OTHER;
 }
 
-// Opens only regular files, and never blocks: a FIFO would block a plain
-// open until a writer comes, and a folder opens fine on POSIX but is no file.
-// Stores the file's length (-1 when it cannot be told).
-std::FILE* openRegularFile(const char* path, long& length) {
-#ifdef _WIN32
-    std::FILE* file = std::fopen(path, "rb");
-    if (file != nullptr) length = fileLength(file);
-    return file;
-#else
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return nullptr;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (file == nullptr) {
-        ::close(fd);
-        return nullptr;
-    }
-    // A stream made from a descriptor does not know where it stands, so
-    // every seek would go to the system and drop the buffer. Seeking once
-    // now tells it; the seek back to the start after the first bytes are
-    // read, and the header read after it, are then served from the buffer.
-    std::fseek(file, 0, SEEK_SET);
-    length = static_cast<long>(info.st_size);
-    return file;
-#endif
+// An SPC file: the marker, stored size and extended block are read in one
+// go, since a file with a marker needs its block next.
+FileKind spcKind(const ByteSource& file, std::uint64_t size, SpcFileBytes& bytes) {
+    bytes.extendedRead = 0;
+    if (size < kMinXid6Look) return KIND_SPC;
+    const std::uint64_t behindImage = size - kXid6Marker;
+    bytes.extendedRead = static_cast<std::uint32_t>(
+        behindImage < sizeof bytes.extended ? behindImage : sizeof bytes.extended);
+    readZeroFilled(file, kXid6Marker, bytes.extended, bytes.extendedRead);
+    return hasXid6(bytes.extended) ? KIND_SPC_XID6 : KIND_SPC;
 }
 
 }  // namespace
-
-long fileLength(std::FILE* file) {
-#ifdef _WIN32
-    // The length is where the end lies; the stream goes back to the start.
-    std::fseek(file, 0, SEEK_END);
-    const long length = std::ftell(file);
-    std::fseek(file, 0, SEEK_SET);
-    return length;
-#else
-    // The descriptor's size, without moving the stream (a seek to the end
-    // costs a system call or three for every file of a batch).
-    struct stat info;
-    return ::fstat(::fileno(file), &info) == 0 ? static_cast<long>(info.st_size) : -1;
-#endif
-}
 
 bool bytesEqual(const void* a, const void* b, std::size_t n) {
     const auto* x = static_cast<const unsigned char*>(a);
@@ -114,68 +73,21 @@ bool bytesEqual(const void* a, const void* b, std::size_t n) {
     return true;
 }
 
-// The kind of an open file of the given size whose first bytes are lead.
-// Leaves the stream anywhere.
-static FileKind classifyOpenFile(std::FILE* f, long size, const unsigned char* lead) {
-    if (size < static_cast<long>(kMinAnyFile)) return KIND_UNKNOWN;
-    if (isSpcSignature(lead)) {
-        if (size < static_cast<long>(kMinXid6Look)) return KIND_SPC;
-        unsigned char markerAndSize[8] = {};
-        std::fseek(f, static_cast<long>(kXid6Marker), SEEK_SET);
-        (void)std::fread(markerAndSize, 1, sizeof markerAndSize, f);
-        return hasXid6(markerAndSize) ? KIND_SPC_XID6 : KIND_SPC;
-    }
-    if (isSaveStateSignature(lead)) {
-        return size >= static_cast<long>(kMinSaveState) ? KIND_SAVE_STATE : KIND_UNKNOWN;
-    }
-    if (size < static_cast<long>(kMinRomImage)) return KIND_UNKNOWN;
-    for (std::size_t candidate = 0; candidate < 4; ++candidate) {
-        std::memset(romHeaderBuffer, 0, kRomHeaderRead);
-        std::fseek(f, static_cast<long>(kRomCandidates[candidate]), SEEK_SET);
-        (void)std::fread(romHeaderBuffer, 1, kRomHeaderRead, f);
-        if (romHeaderMatches(romHeaderBuffer, candidate)) return romKind(candidate, lead);
-    }
-    return KIND_UNKNOWN;
-}
-
-void setOpenPathHook(OpenPathHook hook) { openPathHook = hook; }
-
-FileKind identifySpcFile(const char* path, std::FILE** file) {
-    *file = nullptr;
-    const char* opened = openPathHook != nullptr ? openPathHook(path) : path;
-    if (opened == nullptr) return KIND_OPEN_FAILED;
-    long size = -1;  // -1 when unknown counts as too small
-    std::FILE* f = openRegularFile(opened, size);
-    *file = f;
-    if (f == nullptr) return KIND_OPEN_FAILED;
-
-    // Zeroed first, so that a short read compares zeros, never stale bytes.
-    unsigned char lead[kLeadBytes] = {};
-    (void)std::fread(lead, 1, sizeof lead, f);
-
-    const FileKind kind = classifyOpenFile(f, size, lead);
-    if (kind > KIND_OPEN_FAILED) {
-        std::fseek(f, 0, SEEK_SET);  // the caller reads from the start
-        return kind;
-    }
-    std::fclose(f);
-    *file = nullptr;
-    return KIND_UNKNOWN;
-}
-
-FileKind identifySpcImage(const unsigned char* image, std::uint32_t size) {
+FileKind identifySpcFile(const ByteSource& file, SpcFileBytes& bytes) {
+    const std::uint64_t size = file.size();
     if (size < kMinAnyFile) return KIND_UNKNOWN;
-    if (isSpcSignature(image)) {
-        if (size < kMinXid6Look) return KIND_SPC;
-        return hasXid6(image + kXid6Marker) ? KIND_SPC_XID6 : KIND_SPC;
-    }
-    if (isSaveStateSignature(image)) {
+    // The whole header at once: an SPC file needs it next, and every other
+    // kind's signature lies in its first bytes too.
+    readZeroFilled(file, 0, bytes.header, sizeof bytes.header);
+    const unsigned char* lead = bytes.header;
+    if (isSpcSignature(lead)) return spcKind(file, size, bytes);
+    if (isSaveStateSignature(lead)) {
         return size >= kMinSaveState ? KIND_SAVE_STATE : KIND_UNKNOWN;
     }
     if (size < kMinRomImage) return KIND_UNKNOWN;
     for (std::size_t candidate = 0; candidate < 4; ++candidate) {
-        std::memcpy(romHeaderBuffer, image + kRomCandidates[candidate], sizeof romHeaderBuffer);
-        if (romHeaderMatches(romHeaderBuffer, candidate)) return romKind(candidate, image);
+        readZeroFilled(file, kRomCandidates[candidate], bytes.romHeader, sizeof bytes.romHeader);
+        if (romHeaderMatches(bytes.romHeader, candidate)) return romKind(candidate, lead);
     }
     return KIND_UNKNOWN;
 }

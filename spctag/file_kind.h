@@ -7,7 +7,7 @@
 // KIND_SPC and KIND_SPC_XID6 carry ID666 tags. 4..63 are not used.
 enum FileKind : std::int32_t {
     KIND_UNKNOWN = -1,          // not recognised, or too short for its signature
-    KIND_OPEN_FAILED = 0,       // could not be opened (path form only)
+    KIND_OPEN_FAILED = 0,       // could not be opened (by the caller; the reader never returns it)
     KIND_SPC = 1,               // SPC file without extended tag
     KIND_SPC_XID6 = 2,          // SPC file with an "xid6" block behind the sound image
     KIND_SAVE_STATE = 3,        // emulator save state

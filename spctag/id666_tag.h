@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "spctag/byte_source.h"
 #include "spctag/dump_date.h"
 #include "spctag/file_kind.h"
 
@@ -49,11 +50,16 @@ public:
     // exactly at the end of the block.
     bool decodeExtended(const unsigned char* block, std::int32_t blockSize);
 
-    // Fills the record from one file and returns its kind. size 0: source is
-    // a NUL-terminated path, opened, read and closed within the call. size > 0:
-    // source is the whole file's image, size bytes, only read. For a kind of 0
-    // or below the record is left untouched.
-    FileKind load(const void* source, std::uint32_t size);
+    // Fills the record from one file, read through file, and returns its
+    // kind. Only the ranges that tell the kind and hold the tags are read:
+    // the header of an SPC file, and its extended tag when it has one.
+    // path is the name recorded in `path` (cut to fit); null leaves `path`
+    // as it is. For an unrecognised file the record is left untouched.
+    FileKind load(const ByteSource& file, const char* path);
+
+    // The same for a whole file already in memory: size bytes at image, only
+    // read (an empty image is unrecognised). Leaves `path` as it is.
+    FileKind load(const void* image, std::uint32_t size);
 };
 
 #endif

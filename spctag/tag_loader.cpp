@@ -1,12 +1,12 @@
-// Fills an ID666Tag from one file, given by path or as a whole image in
-// memory, and reports the file's kind. Both forms give the same record.
+// Fills an ID666Tag from one file, read through a ByteSource, and reports the
+// file's kind. An image in memory is read through the same parser.
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
+#include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
 #include "spctag/tag_settings.h"
 
@@ -31,7 +31,7 @@ void resetAfterBaseTag(ID666Tag& tag) {
 // A recognised file without ID666 tag: everything empty but the defaults;
 // a cartridge image with a usable internal header also gives its title and
 // licensee code.
-void loadOtherFile(ID666Tag& tag, FileKind kind) {
+void loadOtherFile(ID666Tag& tag, FileKind kind, const unsigned char* romHeader) {
     tag.song[0] = '\0';
     tag.game[0] = '\0';
     tag.artist[0] = '\0';
@@ -53,9 +53,9 @@ void loadOtherFile(ID666Tag& tag, FileKind kind) {
     tag.introLength = defaultIntroLength;
     tag.fadeLength = defaultFadeLength;
     if (kind >= KIND_ROM && kind <= KIND_ROM_GAME_DOCTOR) {
-        std::memcpy(tag.game, romHeaderBuffer + kRomTitle, kRomTitleWidth);
+        std::memcpy(tag.game, romHeader + kRomTitle, kRomTitleWidth);
         tag.game[kRomTitleWidth] = '\0';
-        std::snprintf(tag.publisher, sizeof tag.publisher, "%i", static_cast<int>(romHeaderBuffer[kRomLicensee]));
+        std::snprintf(tag.publisher, sizeof tag.publisher, "%i", static_cast<int>(romHeader[kRomLicensee]));
     }
 }
 
@@ -67,66 +67,35 @@ std::int32_t boundedBlockSize(std::uint32_t stored, std::uint64_t available) {
     return static_cast<std::int32_t>(size);
 }
 
-// Reads the extended block of an open SPC file into a buffer rounded up to
-// a multiple of 4, the fill bytes zeroed, decodes it and frees it. If the
-// buffer cannot be had the file reads as having no extended tag.
-void loadExtendedFromFile(ID666Tag& tag, std::FILE* file) {
-    unsigned char storedSize[4] = {};
-    std::fseek(file, static_cast<long>(kXid6Size), SEEK_SET);
-    (void)std::fread(storedSize, 1, sizeof storedSize, file);
-    const long length = fileLength(file);
-    const std::uint64_t available =
-        length > static_cast<long>(kXid6Block) ? static_cast<std::uint64_t>(length) - kXid6Block : 0;
-    const std::int32_t blockSize = boundedBlockSize(readU32(storedSize), available);
-    const std::size_t bufferSize = (static_cast<std::size_t>(blockSize) + 3) & ~static_cast<std::size_t>(3);
-    auto* block = static_cast<unsigned char*>(std::malloc(bufferSize == 0 ? 4 : bufferSize));
-    if (block == nullptr) return;
-    std::fseek(file, static_cast<long>(kXid6Block), SEEK_SET);
-    const std::size_t got = std::fread(block, 1, static_cast<std::size_t>(blockSize), file);
-    // Whatever the file did not give (the fill bytes, or a file cut short
-    // since it was measured) reads as zero.
-    std::memset(block + got, 0, bufferSize - got);
-    tag.decodeExtended(block, blockSize);
-    std::free(block);
-}
-
 }  // namespace
 
-FileKind ID666Tag::load(const void* source, std::uint32_t size) {
-    const bool fromPath = size == 0;
-    const auto* image = static_cast<const unsigned char*>(source);
-    std::FILE* file = nullptr;
-    const FileKind kind = fromPath ? identifySpcFile(static_cast<const char*>(source), &file)
-                                   : identifySpcImage(image, size);
+FileKind ID666Tag::load(const ByteSource& file, const char* filePath) {
+    SpcFileBytes bytes;  // identification fills what it reads
+    const FileKind kind = identifySpcFile(file, bytes);
     if (kind <= KIND_OPEN_FAILED) return kind;
 
-    if (fromPath) {
+    if (filePath != nullptr) {
         // A path longer than the field is cut, never written past it.
-        std::strncpy(path, static_cast<const char*>(source), sizeof path - 1);
+        std::strncpy(path, filePath, sizeof path - 1);
         path[sizeof path - 1] = '\0';
     }
 
-    if (isSpcKind(kind)) {
-        binaryFormat = 0;
-        unsigned char header[kHeaderSize] = {};
-        const unsigned char* base = image;
-        if (fromPath) {
-            (void)std::fread(header, 1, sizeof header, file);
-            base = header;
-        }
-        decodeBase(base);
-        resetAfterBaseTag(*this);
-        if (kind == KIND_SPC_XID6) {
-            if (fromPath) {
-                loadExtendedFromFile(*this, file);
-            } else {
-                decodeExtended(image + kXid6Block, boundedBlockSize(readU32(image + kXid6Size), size - kXid6Block));
-            }
-        }
-    } else {
-        loadOtherFile(*this, kind);
+    if (!isSpcKind(kind)) {
+        loadOtherFile(*this, kind, bytes.romHeader);
+        return kind;
     }
-
-    if (fromPath) std::fclose(file);
+    binaryFormat = 0;
+    decodeBase(bytes.header);
+    resetAfterBaseTag(*this);
+    if (kind == KIND_SPC_XID6) {
+        // The block was read with the marker, as far as the file reaches:
+        // every byte up to the bounded size is the file's or a zero.
+        const std::uint32_t blockRead = bytes.extendedRead - 8;
+        decodeExtended(bytes.extended + 8, boundedBlockSize(readU32(bytes.extended + 4), blockRead));
+    }
     return kind;
+}
+
+FileKind ID666Tag::load(const void* image, std::uint32_t size) {
+    return load(ImageSource(image, size), nullptr);
 }

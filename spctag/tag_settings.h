@@ -3,15 +3,14 @@
 
 #include <cstdint>
 
-// Process-wide settings of the tag reader. Nothing in the program changes
-// them, so for a whole run they keep the values given in tag_settings.cpp.
+// Settings of the tag reader, fixed for the program.
 
 // Play time (ticks) given to a recognised file that carries no ID666 tag.
-extern std::uint32_t defaultIntroLength;
+constexpr std::uint32_t defaultIntroLength = 0;
 // Fade time (ticks) given to such a file.
-extern std::uint32_t defaultFadeLength;
+constexpr std::uint32_t defaultFadeLength = 0;
 // Layout assumed for a base tag whose contents do not tell text from
 // binary: 0 = text, 1 = binary.
-extern std::uint8_t preferBinary;
+constexpr std::uint8_t preferBinary = 0;
 
 #endif

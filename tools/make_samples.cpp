@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 namespace {
 
@@ -23,11 +23,6 @@ struct Sample {
     const char* name;
     Bytes bytes;
 };
-
-Bytes withExtendedTag(Bytes spc, const std::vector<spcbuild::Chunk>& chunks) {
-    spcbuild::appendExtendedTag(spc, spcbuild::chunkBlock(chunks));
-    return spc;
-}
 
 // The base tags of the songs of one made-up game.
 spcbuild::TextTag lanternText(const char* song, const char* seconds, const char* fadeMs) {
@@ -59,8 +54,10 @@ spcbuild::BinaryTag lanternBinary(const char* song, std::uint16_t seconds, std::
 }
 
 std::vector<Sample> samples() {
+    using spcbuild::chunkBlock;
     using spcbuild::textChunk;
     using spcbuild::valueChunk;
+    using spcbuild::withExtendedTag;
     std::vector<Sample> out;
 
     // Text tag only; the track number is in the file name.
@@ -69,17 +66,17 @@ std::vector<Sample> samples() {
     // Text tag and an extended tag with a title longer than the base tag holds.
     out.push_back({"forest.spc",
                    withExtendedTag(spcbuild::spcWithTextTag(lanternText("Whispering Forest", "192", "8000")),
-                                   {textChunk(0x01, "Whispering Forest (Night Version)"),
-                                    textChunk(0x10, "Lantern Knight Original Soundtrack"),
-                                    valueChunk(0x11, 1), valueChunk(0x12, 3 << 8),
-                                    valueChunk(0x14, 2001)})});
+                                   chunkBlock({textChunk(0x01, "Whispering Forest (Night Version)"),
+                                               textChunk(0x10, "Lantern Knight Original Soundtrack"),
+                                               valueChunk(0x11, 1), valueChunk(0x12, 3 << 8),
+                                               valueChunk(0x14, 2001)}))});
 
     // Binary tag and an extended tag: track 12b, a loop, and a title with
     // characters a file name cannot hold.
     out.push_back({"boss.spc",
                    withExtendedTag(spcbuild::spcWithBinaryTag(lanternBinary("Boss: Who Goes There?", 150, 10000)),
-                                   {valueChunk(0x12, (12 << 8) | 'b'),
-                                    spcbuild::integerChunk(0x31, 64000 * 40), valueChunk(0x35, 2)})});
+                                   chunkBlock({valueChunk(0x12, (12 << 8) | 'b'),
+                                               spcbuild::integerChunk(0x31, 64000 * 40), valueChunk(0x35, 2)}))});
 
     // Binary tag only, and no track number anywhere.
     out.push_back({"ending.spc", spcbuild::spcWithBinaryTag(lanternBinary("Staff Roll", 215, 12000))});
@@ -94,8 +91,8 @@ std::vector<Sample> samples() {
     harbor.fadeMs = "6000";
     out.push_back({"tidewater 14.spc",
                    withExtendedTag(spcbuild::spcWithTextTag(harbor),
-                                   {textChunk(0x03, "Oskar Lind & Wren Abara"), valueChunk(0x11, 2),
-                                    valueChunk(0x12, 14 << 8)})});
+                                   chunkBlock({textChunk(0x03, "Oskar Lind & Wren Abara"), valueChunk(0x11, 2),
+                                               valueChunk(0x12, 14 << 8)}))});
     return out;
 }
 

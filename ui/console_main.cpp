@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,9 @@
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
+#include "ui/console/tag_text_encoding.h"
 #include "ui/console/undo.h"
+#include "ui/console/unicode_name_style.h"
 #include "ui/tag_json.h"
 
 namespace {
@@ -32,9 +35,9 @@ constexpr char VERSION_TEXT[] = "Brindlemark 2.0";
 constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] =
-    "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json]\n"
+    "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json] [-u [--tag-encoding ENC]]\n"
     "                   [--journal FILE | --no-journal] FILE...\n"
-    "       brindlemark --show [-r] FILE...\n"
+    "       brindlemark --show [-r] [--tag-encoding ENC] FILE...\n"
     "       brindlemark --undo [-n] [JOURNAL]\n"
     "       brindlemark -h | -V\n";
 
@@ -48,8 +51,14 @@ constexpr char HELP[] =
     "  -n, --dry-run      print the lines a real run would print, rename nothing\n"
     "  -r, --recursive    a FILE that is a folder stands for the files below it\n"
     "                     whose names end in \".spc\" (symbolic links are skipped)\n"
+    "  -u, --unicode      make the new names from the tag's text decoded to UTF-8\n"
+    "                     (NFC), keeping accented letters, kana and kanji\n"
+    "  --tag-encoding ENC\n"
+    "                     read every tag's text as ENC: auto (decided per file,\n"
+    "                     the default), utf-8, shift_jis or windows-1252\n"
     "  --json             print each outcome as one JSON object per line\n"
-    "  --show             print each FILE's tag as one JSON object per line\n"
+    "  --show             print each FILE's tag, its text decoded, as one JSON\n"
+    "                     object per line\n"
     "  --journal FILE     write the run's journal to FILE\n"
     "  --no-journal       write no journal\n"
     "  --undo [JOURNAL]   move the files of the newest run not yet undone (or of\n"
@@ -63,7 +72,8 @@ constexpr char HELP[] =
     "  %% - a percent sign\n"
     "When the tag has no disc or track number, they come from the characters\n"
     "next to the last \"-\" of the path: \"castle1-07.spc\" is disc 1, track 07.\n"
-    "Characters that cannot be part of a file name become \"_\".\n"
+    "Characters that cannot be part of a file name become \"_\" (without -u, so do\n"
+    "all bytes from 0x80 up, as in the dialog).\n"
     "\n"
     "Every run that renames keeps a journal of its moves in\n"
     "$XDG_STATE_HOME/brindlemark/journal (~/.local/state/brindlemark/journal),\n"
@@ -86,6 +96,9 @@ struct Options {
     bool show = false;
     bool undo = false;
     bool noJournal = false;
+    bool unicode = false;
+    bool tagEncodingGiven = false;
+    std::optional<brindlemark::console::TextEncoding> tagEncoding;  // none: decided per file
     std::string journal;  // --journal FILE
     std::vector<std::string> files;
 };
@@ -123,7 +136,11 @@ int renameFiles(const Options& options) {
         options.dryRun ? static_cast<brindlemark::platform::FileSystem&>(dryRunFileSystem)
         : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
                        : realFileSystem;
-    const brindlemark::rename::NameStyle style;
+    // The dialog's names unless -u: without it nothing is decoded.
+    const brindlemark::rename::NameStyle dialogStyle;
+    std::optional<brindlemark::console::UnicodeNameStyle> unicodeStyle;
+    if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
+    const brindlemark::rename::NameStyle& style = unicodeStyle ? *unicodeStyle : dialogStyle;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
     brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
@@ -141,13 +158,16 @@ int showTags(const Options& options) {
     std::vector<DroppedFile> drop;
     bool allRecognised = buildDrop(options.files, options.recursive, true, drop);
     brindlemark::platform::RealFileSystem fileSystem;
+    brindlemark::console::TagTextDecoder decoder(options.tagEncoding);
+    DecodedTagText decoded;
     for (const DroppedFile& file : drop) {
         ID666Tag tag;
         const char* path = file.path.c_str();
         const brindlemark::platform::ReadOnlyFile opened = fileSystem.openForReading(path);
         const FileKind kind = opened.isOpen() ? brindlemark::rename::loadTag(tag, opened, path) : KIND_OPEN_FAILED;
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
-        const std::string line = tagJson(path, kind, tag) + "\n";
+        if (kind > 0) decoder.decodeTag(tag, decoded);
+        const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
         endRunIfSignalled();
     }
@@ -169,13 +189,15 @@ int undoRun(const Options& options) {
 }
 
 // Options without a short form.
-enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal };
+enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding };
 
-constexpr char kShortOptions[] = "+:f:nrhV";
+constexpr char kShortOptions[] = "+:f:nruhV";
 const option kLongOptions[] = {
     {"format", required_argument, nullptr, 'f'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"recursive", no_argument, nullptr, 'r'},
+    {"unicode", no_argument, nullptr, 'u'},
+    {"tag-encoding", required_argument, nullptr, kTagEncoding},
     {"json", no_argument, nullptr, kJson},
     {"show", no_argument, nullptr, kShow},
     {"undo", no_argument, nullptr, kUndo},
@@ -224,6 +246,14 @@ int main(int argc, char** argv) {
                 break;
             case 'n': options.dryRun = true; break;
             case 'r': options.recursive = true; break;
+            case 'u': options.unicode = true; break;
+            case kTagEncoding:
+                if (!brindlemark::console::parseTagEncoding(optarg, options.tagEncoding)) {
+                    return usageError(std::string("unknown --tag-encoding ") + optarg +
+                                      " (auto, utf-8, shift_jis or windows-1252)");
+                }
+                options.tagEncodingGiven = true;
+                break;
             case kJson: options.json = true; break;
             case kShow: options.show = true; break;
             case kUndo: options.undo = true; break;
@@ -247,15 +277,19 @@ int main(int argc, char** argv) {
     }
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
-        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven) {
+        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven ||
+            options.unicode || options.tagEncodingGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
     } else if (options.files.empty()) {
         return usageError("no FILE given");
     }
-    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven)) {
-        return usageError("--show takes no other option but --recursive");
+    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven || options.unicode)) {
+        return usageError("--show takes no other option but --recursive and --tag-encoding");
+    }
+    if (options.tagEncodingGiven && !options.unicode && !options.show) {
+        return usageError("--tag-encoding needs --unicode or --show: without them names keep no character from 0x80 up");
     }
     if (!options.journal.empty() && options.noJournal) return usageError("--journal and --no-journal exclude each other");
     if (options.dryRun && !options.undo && !options.journal.empty()) return usageError("a dry run writes no journal");

@@ -1,25 +1,99 @@
 #include "ui/tag_json.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "ui/console/utf8_text.h"
+
+using brindlemark::console::isAscii;
+using brindlemark::console::isValidUtf8;
+using brindlemark::console::readUtf8;
+using brindlemark::console::Utf8Step;
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void appendEscape(std::string& out, char32_t unit) {
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHexDigits[(unit >> shift) & 0xF];
+}
+
+void appendEscapedCharacter(std::string& out, char32_t codePoint) {
+    if (codePoint < 0x10000) {
+        appendEscape(out, codePoint);
+        return;
+    }
+    const char32_t offset = codePoint - 0x10000;
+    appendEscape(out, 0xD800 + (offset >> 10));
+    appendEscape(out, 0xDC00 + (offset & 0x3FF));
+}
+
+}  // namespace
 
 void appendJsonString(std::string& out, const char* bytes, std::size_t count) {
     out += '"';
-    for (std::size_t i = 0; i < count; ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
+    for (std::size_t at = 0; at < count;) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
         if (byte == '"' || byte == '\\') {
             out += '\\';
             out += static_cast<char>(byte);
-        } else if (byte < 0x20 || byte >= 0x7F) {
-            char escaped[7];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-            out += escaped;
-        } else {
+            ++at;
+        } else if (byte >= 0x20 && byte < 0x7F) {
             out += static_cast<char>(byte);
+            ++at;
+        } else {
+            const Utf8Step step = readUtf8(bytes + at, count - at);
+            appendEscapedCharacter(out, step.kind == Utf8Step::Character ? step.codePoint : 0xFFFD);
+            at += step.kind == Utf8Step::Character ? step.length : 1;
         }
     }
     out += '"';
 }
+
+void appendBase64(std::string& out, const char* bytes, std::size_t count) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes);
+    for (std::size_t at = 0; at < count; at += 3) {
+        const std::size_t left = count - at;
+        const unsigned group = (data[at] << 16u) | ((left > 1 ? data[at + 1] : 0u) << 8u) | (left > 2 ? data[at + 2] : 0u);
+        out += kAlphabet[(group >> 18) & 0x3F];
+        out += kAlphabet[(group >> 12) & 0x3F];
+        out += left > 1 ? kAlphabet[(group >> 6) & 0x3F] : '=';
+        out += left > 2 ? kAlphabet[group & 0x3F] : '=';
+    }
+}
+
+namespace {
+
+void appendKey(std::string& out, const char* key, const char* suffix = "") {
+    out += '"';
+    out += key;
+    out += suffix;
+    out += "\": ";
+}
+
+void appendBase64Member(std::string& out, const char* key, const char* bytes, std::size_t count) {
+    out += ", ";
+    appendKey(out, key, "Base64");
+    out += '"';
+    appendBase64(out, bytes, count);
+    out += '"';
+}
+
+}  // namespace
+
+void appendJsonBytesMember(std::string& out, const char* key, const char* bytes, std::size_t count) {
+    appendKey(out, key);
+    appendJsonString(out, bytes, count);
+    if (!isValidUtf8(bytes, count)) appendBase64Member(out, key, bytes, count);
+}
+
+const TagTextItem kTagTextItems[kTagTextItemCount] = {
+    {"song", &ID666Tag::song, 32},        {"game", &ID666Tag::game, 32},
+    {"artist", &ID666Tag::artist, 32},    {"dumper", &ID666Tag::dumper, 16},
+    {"comments", &ID666Tag::comments, 32}, {"ostTitle", &ID666Tag::ostTitle, 0},
+    {"publisher", &ID666Tag::publisher, 0},
+};
 
 namespace {
 
@@ -27,26 +101,37 @@ class ObjectWriter {
 public:
     explicit ObjectWriter(std::string& out) : out_(out) { out_ += '{'; }
 
-    void text(const char* name, const char* field, std::size_t fieldSize) {
-        key(name);
-        appendJsonString(out_, field, strnlen(field, fieldSize));
+    void bytes(const char* name, const char* field, std::size_t fieldSize) {
+        separate();
+        appendJsonBytesMember(out_, name, field, strnlen(field, fieldSize));
+    }
+    // Decoded text, and the exact bytes when they are not plain ASCII.
+    void decoded(const char* name, const std::string& text, const char* field, std::size_t fieldSize) {
+        separate();
+        appendKey(out_, name);
+        appendJsonString(out_, text.data(), text.size());
+        const std::size_t size = strnlen(field, fieldSize);
+        if (!isAscii(field, size)) appendBase64Member(out_, name, field, size);
+    }
+    void text(const char* name, const char* value) {
+        separate();
+        appendKey(out_, name);
+        appendJsonString(out_, value, std::strlen(value));
     }
     void number(const char* name, long long value) {
-        key(name);
-        out_ += std::to_string(value);
+        raw(name, std::to_string(value));
     }
     void raw(const char* name, const std::string& json) {
-        key(name);
+        separate();
+        appendKey(out_, name);
         out_ += json;
     }
     void close() { out_ += '}'; }
 
 private:
-    void key(const char* name) {
+    void separate() {
         if (!first_) out_ += ", ";
         first_ = false;
-        appendJsonString(out_, name, std::strlen(name));
-        out_ += ": ";
     }
 
     std::string& out_;
@@ -61,22 +146,25 @@ std::string dateJson(const DumpDate& date) {
 
 }  // namespace
 
-std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag) {
+std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const DecodedTagText* decoded) {
     std::string out;
     ObjectWriter object(out);
-    object.text("path", path, std::strlen(path));
+    object.bytes("path", path, std::strlen(path));
     object.number("kind", kind);
     if (kind > 0) {
         constexpr std::size_t textSize = ID666Tag::kTextSize;
         object.number("binaryFormat", tag.binaryFormat);
-        object.text("song", tag.song, textSize);
-        object.text("game", tag.game, textSize);
-        object.text("artist", tag.artist, textSize);
-        object.text("dumper", tag.dumper, textSize);
-        object.text("comments", tag.comments, textSize);
-        object.text("ostTitle", tag.ostTitle, textSize);
-        object.text("publisher", tag.publisher, textSize);
-        object.text("dateText", tag.dateText, ID666Tag::kDateTextSize);
+        if (decoded != nullptr) object.text("textEncoding", decoded->encoding);
+        for (std::size_t i = 0; i < kTagTextItemCount; ++i) {
+            const TagTextItem& item = kTagTextItems[i];
+            const char* const field = tag.*item.field;
+            if (decoded != nullptr) {
+                object.decoded(item.key, decoded->text[i], field, textSize);
+            } else {
+                object.bytes(item.key, field, textSize);
+            }
+        }
+        object.bytes("dateText", tag.dateText, ID666Tag::kDateTextSize);
         object.raw("date", dateJson(tag.date));
         object.number("copyrightYear", tag.copyrightYear);
         object.number("ostTrack", tag.ostTrack);

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 #include "tests/support/temp_folder.h"
 
 namespace e2e {

@@ -162,7 +162,9 @@ TEST_F(Console, ShowPrintsEachRecordAsOneAsciiJsonLine) {
     EXPECT_EQ(r.exitCode, 1);  // two FILEs were not recognised
     EXPECT_EQ(run(dir, {"--show", "a.spc"}).exitCode, 0);
     EXPECT_EQ(r.out,
-              "{\"path\": \"a.spc\", \"kind\": 1, \"binaryFormat\": 0, \"song\": \"q\\\"b\\\\s\\u0001\\u00e9\", "
+              "{\"path\": \"a.spc\", \"kind\": 1, \"binaryFormat\": 0, \"textEncoding\": \"windows-1252\", "
+              "\"song\": \"q\\\"b\\\\s\\u0001\\u00e9\", "
+              "\"songBase64\": \"cSJiXHMB6Q==\", "
               "\"game\": \"Game\", \"artist\": \"Artist\", \"dumper\": \"\", \"comments\": \"\", "
               "\"ostTitle\": \"\", \"publisher\": \"\", \"dateText\": \"\", "
               "\"date\": {\"year\": 1999, \"month\": 12, \"day\": 25}, \"copyrightYear\": 0, "

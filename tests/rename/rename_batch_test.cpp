@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
 #include "platform/real_file_system.h"
+#include "spcbuild/spc_builder.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ Lines files(const std::string& folder) {
 }
 
 TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) {
-    const spcbuild::TempDir folder;
+    const TempDir folder;
     ASSERT_FALSE(folder.path().empty());
     const std::size_t folderLength = folder.path().size() + 1;  // with its final "/"
     ASSERT_LT(folderLength, 200u) << "the temporary folder lies too deep for this test";
@@ -94,7 +95,7 @@ TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) 
 // names: here only the batch's own refusal stands between the file and the
 // name, so the batch is seen refusing it on every system.
 TEST(RenameBatchNewName, IsNeverAWindowsDeviceName) {
-    const spcbuild::TempDir folder;
+    const TempDir folder;
     ASSERT_FALSE(folder.path().empty());
     const struct {
         const char* title;

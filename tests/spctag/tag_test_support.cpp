@@ -2,18 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <memory>
-#include <system_error>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -104,61 +94,18 @@ void expectRecordInvariants(const ID666Tag& tag) {
     EXPECT_LE(tag.fadeLength, 3839999u);
 }
 
-LoadedBothWays loadBothWays(const spcbuild::TempDir& dir, const NamedFile& file) {
-    LoadedBothWays out;
-    out.path = dir.write(file.name + ".spc", file.bytes());
-    EXPECT_FALSE(out.path.empty()) << "could not write " << file.name;
-    fillRecord(out.byPath, 0xAA);
-    fillRecord(out.byImage, 0x55);
-    out.pathKind = out.byPath.load(out.path.c_str(), 0);
-    // An empty file has no image form; an image of size 0 would mean a path.
-    out.imageKind = KIND_UNKNOWN;
-    if (!file.bytes().empty()) {
-        std::unique_ptr<unsigned char[]> image(new unsigned char[file.bytes().size()]);
-        std::copy(file.bytes().begin(), file.bytes().end(), image.get());
-        out.imageKind = out.byImage.load(image.get(), static_cast<std::uint32_t>(file.bytes().size()));
-    }
-    return out;
+std::size_t TestSource::readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const {
+    reads.push_back({offset, count});
+    std::fill_n(out, count, static_cast<unsigned char>(0xE7));
+    if (failFrom >= 0 && reads.size() > static_cast<std::size_t>(failFrom)) return 0;
+    const std::uint64_t end = std::min<std::uint64_t>(endsAt, image_.size());
+    if (offset >= end) return 0;
+    const std::size_t given = static_cast<std::size_t>(std::min<std::uint64_t>(count, end - offset));
+    std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(offset), given, out);
+    return given;
 }
 
-std::vector<SpecialPath> unopenablePaths(const spcbuild::TempDir& dir) {
-    std::vector<SpecialPath> paths{{"missing", dir.pathOf("missing.spc")}, {"folder", dir.pathOf("folder.spc")}};
-    std::error_code ec;
-    std::filesystem::create_directory(paths.back().path, ec);
-#ifndef _WIN32
-    paths.push_back({"fifo", dir.pathOf("fifo.spc")});
-    EXPECT_EQ(mkfifo(paths.back().path.c_str(), 0600), 0);
-    paths.push_back({"device", "/dev/null"});
-    paths.push_back({"socket", dir.pathOf("socket.spc")});
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, paths.back().path.c_str(), sizeof address.sun_path - 1);
-    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
-    EXPECT_EQ(bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    close(sock);
-#endif
-    return paths;
-}
-
-void releaseFifoReader(const std::string& path) {
-#ifndef _WIN32
-    const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
-    if (writer >= 0) close(writer);
-#else
-    (void)path;
-#endif
-}
-
-int openDescriptorCount() {
-#ifdef __linux__
-    std::error_code ec;
-    int count = 0;
-    for (std::filesystem::directory_iterator it("/proc/self/fd", ec), end; !ec && it != end;
-         it.increment(ec)) {
-        ++count;
-    }
-    return ec ? -1 : count;
-#else
-    return -1;
-#endif
+spcbuild::Bytes zeroedFrom(spcbuild::Bytes image, std::size_t from) {
+    if (from < image.size()) std::fill(image.begin() + static_cast<std::ptrdiff_t>(from), image.end(), 0);
+    return image;
 }

@@ -2,19 +2,20 @@
 #define BRINDLEMARK_TESTS_SPCTAG_TAG_TEST_SUPPORT_H
 
 // Shared by the tag reader's tests: the files each test table builds (so that
-// the path and image forms of the loader can be checked against each other on
-// every one of them), and checks over whole records.
+// properties of the loader can be checked on every one of them), checks over
+// whole records, and a file served through positioned reads.
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <future>
 #include <memory>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "spctag/byte_source.h"
 #include "spctag/id666_tag.h"
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 // The bytes of a, then those of b.
 inline spcbuild::Bytes operator+(spcbuild::Bytes a, const spcbuild::Bytes& b) {
@@ -63,39 +64,44 @@ void expectSameRecord(const ID666Tag& a, const ID666Tag& b, bool withBinaryForma
 // within its bounds.
 void expectRecordInvariants(const ID666Tag& tag);
 
-// Loads the file through a path and through its image, the image held in a
-// heap buffer of exactly its size so that a read past it is caught.
-struct LoadedBothWays {
-    FileKind pathKind, imageKind;
-    ID666Tag byPath, byImage;
-    std::string path;
+// A file served from memory through positioned reads, as the operating
+// system would serve an open file: every read is recorded, and reads can be
+// made to fail or to stop where the file ends now. Before a read gives its
+// bytes it writes junk over all of the caller's buffer, so that bytes a read
+// did not give show up as junk unless the reader zeroes them.
+class TestSource final : public ByteSource {
+public:
+    struct Read {
+        std::uint64_t offset;
+        std::size_t count;
+        bool operator==(const Read& other) const { return offset == other.offset && count == other.count; }
+    };
+
+    explicit TestSource(spcbuild::Bytes image)
+        : measuredSize(image.size()), endsAt(image.size()), image_(std::move(image)) {}
+
+    std::uint64_t size() const override { return measuredSize; }
+    std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const override;
+
+    // The size the file had when it was opened, what size() answers.
+    std::uint64_t measuredSize;
+    // Where the file ends now: bytes at or past it are not given (a file
+    // that shrank since it was measured, or one whose size was overstated).
+    std::uint64_t endsAt;
+    // Reads from this one on (counted from 0) fail and give nothing; -1: none.
+    int failFrom = -1;
+    mutable std::vector<Read> reads;
+
+private:
+    spcbuild::Bytes image_;
 };
-LoadedBothWays loadBothWays(const spcbuild::TempDir& dir, const NamedFile& file);
 
-// Paths that the path form must refuse as KIND_OPEN_FAILED: a missing file
-// and a folder everywhere; on POSIX also a FIFO, a device and a socket.
-struct SpecialPath {
-    std::string name, path;
-};
-std::vector<SpecialPath> unopenablePaths(const spcbuild::TempDir& dir);
-
-void releaseFifoReader(const std::string& path);
-
-// Runs fn on a thread of its own and waits a few seconds for it. If it has
-// not returned by then, the test fails, and a writer opened and closed on
-// `path` releases a reader blocked on a FIFO there, so the test still ends.
-template <class Fn>
-auto withoutHanging(const std::string& path, Fn fn) -> decltype(fn()) {
-    auto result = std::async(std::launch::async, fn);
-    if (result.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-        ADD_FAILURE() << "blocked on " << path;
-        releaseFifoReader(path);
-    }
-    return result.get();
+inline void PrintTo(const TestSource::Read& r, std::ostream* os) {
+    *os << "{0x" << std::hex << r.offset << ", " << std::dec << r.count << "}";
 }
 
-// Number of file descriptors the process holds open, or -1 where that
-// cannot be counted.
-int openDescriptorCount();
+// The image with every byte from `from` on zeroed: what a reader must make
+// of a file that gives no bytes from there on.
+spcbuild::Bytes zeroedFrom(spcbuild::Bytes image, std::size_t from);
 
 #endif

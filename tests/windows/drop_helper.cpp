@@ -22,7 +22,7 @@
 
 #include <shellapi.h>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 #include "tests/windows/drop_hook.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 #include "ui/main_dialog.h"
 #include "ui/resource.h"
 
@@ -503,9 +503,10 @@ TEST_F(MainDialogTest, NeverMovesAFileToADeviceName) {
     EXPECT_EQ(files().size(), std::size(songs));
 }
 
-// DragQueryFileA stores at most 254 characters and a NUL. A path of 254
-// characters is used; one of 255 arrives cut to 254, and the cut path here
-// names another SPC file of the folder: neither file is opened or renamed.
+// A drop carries at most 254 characters of a path. A path of 254 characters
+// is used; one of 255 would arrive cut to 254, and the cut path here names
+// another SPC file of the folder: neither file is opened or renamed, and the
+// line names the file dropped.
 TEST_F(MainDialogTest, UsesDroppedPathsUpTo254CharactersAndNoLonger) {
     const std::size_t folderLength = path("").size();  // with its final backslash
     ASSERT_LT(folderLength, 230u) << "the build folder lies too deep for this test";
@@ -522,7 +523,7 @@ TEST_F(MainDialogTest, UsesDroppedPathsUpTo254CharactersAndNoLonger) {
     for (const bool wide : {true, false}) {
         SCOPED_TRACE(wide ? "UTF-16 drop" : "8-bit drop");
         drop({cut + "x"}, wide);
-        EXPECT_EQ(logLines(), Lines{cut + " is not an SPC"});
+        EXPECT_EQ(logLines(), Lines{cut + "x is not an SPC"});
         EXPECT_EQ(contents(cut), cutSong);
         EXPECT_EQ(contents(cut + "x"), longSong);
     }

@@ -12,12 +12,6 @@
 using brindlemark::rename::FileOutcome;
 using brindlemark::rename::Outcome;
 
-namespace {
-
-void appendJson(std::string& out, const std::string& text) { appendJsonString(out, text.data(), text.size()); }
-
-}  // namespace
-
 const char* outcomeWord(Outcome outcome) {
     switch (outcome) {
         case Outcome::Renamed: return "renamed";
@@ -32,18 +26,19 @@ const char* outcomeWord(Outcome outcome) {
 }
 
 std::string outcomeJson(const FileOutcome& outcome) {
-    std::string json = "{\"path\": ";
-    appendJson(json, outcome.droppedPath);
-    json += ", \"newPath\": ";
+    std::string json = "{";
+    appendJsonBytesMember(json, "path", outcome.droppedPath.data(), outcome.droppedPath.size());
     if (outcome.newPath.empty()) {
-        json += "null";
+        json += ", \"newPath\": null";
     } else {
-        appendJson(json, outcome.newPath);
+        json += ", ";
+        appendJsonBytesMember(json, "newPath", outcome.newPath.data(), outcome.newPath.size());
     }
     json += ", \"outcome\": \"";
     json += outcomeWord(outcome.outcome);
-    json += "\", \"line\": ";
-    appendJson(json, brindlemark::rename::outcomeLine(outcome));
+    json += "\", ";
+    const std::string line = brindlemark::rename::outcomeLine(outcome);
+    appendJsonBytesMember(json, "line", line.data(), line.size());
     json += '}';
     return json;
 }

@@ -1,5 +1,5 @@
-#ifndef BRINDLEMARK_TESTS_SPC_BUILDER_H
-#define BRINDLEMARK_TESTS_SPC_BUILDER_H
+#ifndef BRINDLEMARK_SPCBUILD_SPC_BUILDER_H
+#define BRINDLEMARK_SPCBUILD_SPC_BUILDER_H
 
 // Writes the files the tag reader knows, byte by byte, for tests, benchmarks,
 // fuzz seeds and the sample maker: SPC files with a text or binary base tag
@@ -60,6 +60,8 @@ Bytes spcWithHeader(const Bytes& header256);
 // Appends "xid6", the stored size and the block at offset 0x10200 (the file
 // is grown or cut to 0x10200 first). storedSize < 0 means the block's length.
 void appendExtendedTag(Bytes& spc, const Bytes& block, std::int64_t storedSize = -1);
+// The same on a copy: the SPC file with the extended tag behind it.
+Bytes withExtendedTag(Bytes spc, const Bytes& block, std::int64_t storedSize = -1);
 
 // A save state of the given size with the save-state signature.
 Bytes saveState(std::size_t size = 266879);
@@ -83,26 +85,6 @@ void putRomHeader(Bytes& image, std::size_t at, const std::string& title, std::u
 
 // Writes bytes to a file; true on success.
 bool writeFile(const std::string& path, const Bytes& bytes);
-
-// A fresh folder of its own under the system's temporary folder, removed
-// with everything in it when the object goes.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    // The full path of `name` inside the folder.
-    std::string pathOf(const std::string& name) const;
-    // Writes bytes to `name` inside the folder and returns its full path
-    // (empty when the file could not be written).
-    std::string write(const std::string& name, const Bytes& bytes) const;
-
-private:
-    std::string path_;
-};
 
 }  // namespace spcbuild
 

@@ -1,11 +1,8 @@
-#include "tests/support/spc_builder.h"
+#include "spcbuild/spc_builder.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
 namespace spcbuild {
 namespace {
@@ -114,6 +111,11 @@ void appendExtendedTag(Bytes& spc, const Bytes& block, std::int64_t storedSize) 
     spc.insert(spc.end(), block.begin(), block.end());
 }
 
+Bytes withExtendedTag(Bytes spc, const Bytes& block, std::int64_t storedSize) {
+    appendExtendedTag(spc, block, storedSize);
+    return spc;
+}
+
 Bytes saveState(std::size_t size) {
     Bytes out(size, 0);
     const char signature[] = "ZSNES Save State File";
@@ -163,41 +165,6 @@ bool writeFile(const std::string& path, const Bytes& bytes) {
     if (f == nullptr) return false;
     const bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
-}
-
-TempDir::TempDir() {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path base = fs::temp_directory_path(ec);
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        // No "-" in the name: the track fallback would read it.
-        const fs::path candidate = base / ("brindlemark_" + std::to_string(random()));
-        if (fs::create_directory(candidate, ec)) path_ = candidate.string();
-    }
-}
-
-TempDir::~TempDir() {
-    namespace fs = std::filesystem;
-    if (path_.empty()) return;
-    // Sub-folders a test locked are opened again first, so that all can go.
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
-         it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec)) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    }
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-}
-
-std::string TempDir::pathOf(const std::string& name) const {
-    return (std::filesystem::path(path_) / name).string();
-}
-
-std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
-    const std::string file = pathOf(name);
-    return writeFile(file, bytes) ? file : std::string();
 }
 
 }  // namespace spcbuild

@@ -1,0 +1,73 @@
+// Unicode names: tag texts decoded to NFC, names cleaned with characters kept.
+
+#include "ui/console/unicode_name_style.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+using brindlemark::console::TextEncoding;
+using brindlemark::console::UnicodeNameStyle;
+
+ID666Tag tagWith(const std::string& song, const std::string& game) {
+    ID666Tag tag;
+    for (const TagTextItem& item : kTagTextItems) (tag.*item.field)[0] = '\0';
+    std::memcpy(tag.song, song.c_str(), song.size() + 1);
+    std::memcpy(tag.game, game.c_str(), game.size() + 1);
+    return tag;
+}
+
+TEST(UnicodeNameStyle, TagTextsBecomeUtf8InNfc) {
+    struct Case {
+        std::string song, game;
+        std::string newSong, newGame;
+    };
+    const UnicodeNameStyle style;
+    for (const Case& c : {
+             Case{"\x90\xB9\x8C\x95\x93`\x90\xE0", "Seiken Densetsu", "聖剣伝説", "Seiken Densetsu"},
+             Case{"Caf\xE9 del Mar", "Ibiza", "Café del Mar", "Ibiza"},
+             Case{"Poke\xCC\x81mon", "Pok\xC3\xA9mon", "Pokémon", "Pokémon"},  // NFD made NFC
+             Case{"Plain", "Title", "Plain", "Title"},
+         }) {
+        ID666Tag tag = tagWith(c.song, c.game);
+        style.prepareTag(tag);
+        EXPECT_STREQ(tag.song, c.newSong.c_str()) << c.song;
+        EXPECT_STREQ(tag.game, c.newGame.c_str()) << c.song;
+    }
+}
+
+TEST(UnicodeNameStyle, ALongDecodedTextIsCutBetweenCharacters) {
+    const UnicodeNameStyle style(TextEncoding::Windows1252);
+    ID666Tag tag = tagWith(std::string(255, '\xE9'), "");
+    style.prepareTag(tag);
+    std::string expected;
+    for (int i = 0; i < 127; ++i) expected += "é";  // 254 bytes: a 128th would need 256
+    EXPECT_STREQ(tag.song, expected.c_str());
+}
+
+TEST(UnicodeNameStyle, NamesKeepTheirCharactersAndLoseWhatNoNameMayHold) {
+    struct Case {
+        std::string name, cleaned;
+    };
+    const UnicodeNameStyle style;
+    for (const Case& c : {
+             Case{"03 - Pokémon Théme.spc", "03 - Pokémon Théme.spc"},
+             Case{"聖剣伝説.spc", "聖剣伝説.spc"},
+             Case{"a\\b/c:d*e?f\"g<h>i|j.spc", "a_b_c_d_e_f_g_h_i_j.spc"},
+             Case{"tab\there\x7F.spc", "tab_here_.spc"},
+             Case{"next\xC2\x85line.spc", "next_line.spc"},                 // C1 control: two bytes, one "_"
+             Case{"caf\xE9.spc", "caf_.spc"},                               // not UTF-8
+             Case{"cut\xE8\x81.spc", "cut__.spc"},                          // a template cut in a character
+             Case{"Poke\xCC\x81mon.spc", "Pokémon.spc"},                    // NFC
+             Case{"\xEF\xBF\xBD and \xE2\x80\x94.spc", "\xEF\xBF\xBD and \xE2\x80\x94.spc"},
+         }) {
+        std::string name = c.name;
+        style.cleanName(name.data());
+        EXPECT_EQ(std::string(name.c_str()), c.cleaned) << c.name;
+    }
+}
+
+}  // namespace

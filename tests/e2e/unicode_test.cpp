@@ -1,0 +1,95 @@
+// Names and tags in their own script: -u names from decoded tag text, the
+// default names as the dialog makes them, and JSON that loses no byte.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/console_support.h"
+#include "ui/tag_json.h"
+
+namespace {
+
+using e2e::Outcome;
+using e2e::run;
+using e2e::spc;
+
+class Unicode : public e2e::Folder {};
+
+TEST_F(Unicode, NamesKeepTheirScriptOnRequestAndStayTheDialogsByDefault) {
+    struct Case {
+        std::string song;
+        std::vector<std::string> options;
+        std::string name;
+    };
+    for (const Case& c : {
+             Case{"Pok\xC3\xA9mon Th\xC3\xA9me", {"-u"}, "Pokémon Théme.spc"},
+             Case{"\x90\xB9\x8C\x95\x93`\x90\xE0", {"-u"}, "聖剣伝説.spc"},
+             Case{"Caf\xE9 del Mar", {"--unicode"}, "Café del Mar.spc"},
+             Case{"Poke\xCC\x81mon: Red?", {"-u"}, "Pokémon_ Red_.spc"},  // NFC, and still no ":" or "?"
+             Case{"Pok\xC3\xA9mon", {"-u", "--tag-encoding", "windows-1252"}, "PokÃ©mon.spc"},
+             Case{"Caf\xE9", {"-u", "--tag-encoding=utf-8"}, "Caf\xEF\xBF\xBD.spc"},
+             Case{"Pok\xC3\xA9mon Th\xC3\xA9me", {}, "Pok__mon Th__me.spc"},
+             Case{"\x90\xB9\x8C\x95\x93`\x90\xE0", {}, "_____`__.spc"},
+         }) {
+        put("a.spc", spc(c.song));
+        std::vector<std::string> args = c.options;
+        for (const char* arg : {"--no-journal", "-f", "%S", "a.spc"}) args.emplace_back(arg);
+        const Outcome r = run(dir, args);
+        EXPECT_EQ(r.out, "a.spc -> " + c.name + "\n") << c.name;
+        EXPECT_EQ(names(), std::set<std::string>{c.name}) << c.name;
+        std::remove((dir + "/" + c.name).c_str());
+    }
+}
+
+TEST_F(Unicode, DryRunJsonAndUndoTakeUnicodeNamesAsAnyOther) {
+    put("caf\xE9-03.spc", spc("Caf\xE9 del Mar"));
+    const std::vector<std::string> args{"-u", "--json", "caf\xE9-03.spc"};
+    std::vector<std::string> dry{"--dry-run"};
+    dry.insert(dry.end(), args.begin(), args.end());
+    const Outcome pretended = run(dir, dry);
+    const Outcome real = run(dir, args);
+    EXPECT_EQ(pretended.out, real.out);
+    const std::string path = dir + "/caf\xE9-03.spc";
+    std::string pathBase64;
+    appendBase64(pathBase64, path.data(), path.size());
+    EXPECT_EQ(real.out,
+              "{\"path\": \"" + dir + "/caf\\ufffd-03.spc\", \"pathBase64\": \"" + pathBase64 + "\", "
+              "\"newPath\": \"" + dir + "/03 - Caf\\u00e9 del Mar.spc\", \"outcome\": \"renamed\", "
+              "\"line\": \"caf\\ufffd-03.spc -> 03 - Caf\\u00e9 del Mar.spc\", "
+              "\"lineBase64\": \"Y2Fm6S0wMy5zcGMgLT4gMDMgLSBDYWbDqSBkZWwgTWFyLnNwYw==\"}\n");
+    EXPECT_EQ(names(), std::set<std::string>{"03 - Café del Mar.spc"});
+    EXPECT_EQ(run(dir, {"--undo"}).exitCode, 0);
+    EXPECT_EQ(names(), std::set<std::string>{"caf\xE9-03.spc"});
+}
+
+TEST_F(Unicode, ShowDecodesEachFilesTextAndKeepsItsBytes) {
+    put("a.spc", spc("\x90\xB9\x8C\x95\x93`\x90\xE0", 0, "Seiken Densetsu"));
+    const Outcome r = run(dir, {"--show", "a.spc"});
+    EXPECT_NE(r.out.find("\"textEncoding\": \"shift_jis\", \"song\": \"\\u8056\\u5263\\u4f1d\\u8aac\", "
+                         "\"songBase64\": \"kLmMlZNgkOA=\", \"game\": \"Seiken Densetsu\", "),
+              std::string::npos)
+        << r.out;
+    const Outcome forced = run(dir, {"--show", "--tag-encoding", "windows-1252", "a.spc"});
+    EXPECT_NE(forced.out.find("\"textEncoding\": \"windows-1252\", \"song\": \"\\ufffd\\u00b9"), std::string::npos)
+        << forced.out;
+}
+
+TEST_F(Unicode, EncodingOptionsOutsideTheirUseAreUsageErrors) {
+    put("a.spc", spc("Song"));
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--tag-encoding", "latin1", "-u", "a.spc"},
+             {"--tag-encoding", "utf-8", "a.spc"},
+             {"--show", "-u", "a.spc"},
+             {"--undo", "-u"},
+         }) {
+        const Outcome r = run(dir, args);
+        EXPECT_EQ(r.exitCode, 2) << args.front();
+        EXPECT_NE(r.err.find("Usage: brindlemark"), std::string::npos);
+    }
+    EXPECT_EQ(names(), std::set<std::string>{"a.spc"});
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// Which encoding a file's tag texts are in, and their conversion to UTF-8.
+//
+// Most tags are plain ASCII, and that is found without any library. UTF-8 is
+// recognised by its structure: text in a legacy encoding is hardly ever
+// valid UTF-8 as well. Shift-JIS and Windows-1252 are harder: most Western
+// text with an accent is also valid Shift-JIS, and a tag field of 32 bytes
+// is too short for a statistical detector alone. So each reading is scored
+// by the characters it gives:
+//
+//   Shift-JIS      kana, full-width forms, JIS level 1 kanji      +2
+//                  a JIS level 2 (rare) kanji next to kana/kanji  +1
+//                  a rare kanji between two ASCII letters         -3
+//                  half-width katakana in a run of two or more    +1 each
+//                  a lone half-width katakana next to a letter    -2
+//                  any other symbol                               -1
+//                  a user-defined (private use) character         -3
+//   Windows-1252   an accented letter in a run of at most two
+//                  non-ASCII characters, next to a letter         +2
+//                  ... not next to a letter                       +1
+//                  ... in a longer run                            -1
+//                  a symbol alone between ASCII characters         0
+//                  a symbol in a run                              -2
+//   either         a byte sequence the encoding has no character for: the
+//                  reading is invalid (-4 each)
+//
+// A valid reading beats an invalid one. Between two valid readings the
+// detector's answer over all the file's texts (Shift-JIS, or any single-byte
+// European code page) adds a quarter of the bytes from 0x80 up (at most 6)
+// to the reading it names: nothing for one accented word, where it guesses,
+// much for a long Japanese comment, where it is reliable. A tie goes to
+// Windows-1252.
+
+#include "ui/console/tag_text_encoding.h"
+
+#include <uchardet/uchardet.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "ui/console/utf8_text.h"
+
+namespace brindlemark::console {
+
+namespace {
+
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // what iconv_open gives on failure
+
+enum CharacterClass {
+    AsciiLetter,
+    AsciiOther,
+    Kana,           // hiragana, katakana, CJK punctuation, full-width forms
+    CommonKanji,    // JIS X 0208 level 1
+    RareKanji,      // JIS X 0208 level 2 and the IBM extensions
+    HalfWidthKana,  // single bytes A1..DF of Shift-JIS
+    LatinLetter,    // an accented letter of Windows-1252
+    Symbol,
+    PrivateUse,
+    Invalid,
+};
+
+enum class Piece { Character, Invalid, Cut };
+
+struct Step {
+    Piece kind;
+    std::size_t length;
+};
+
+bool isShiftJisLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool isShiftJisTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
+
+// A single byte below 0x80 or from A1 to DF, or a lead byte and a trail byte.
+Step shiftJisStep(const unsigned char* bytes, std::size_t count) {
+    const unsigned char lead = bytes[0];
+    if (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) return {Piece::Character, 1};
+    if (!isShiftJisLead(lead)) return {Piece::Invalid, 1};
+    if (count == 1) return {Piece::Cut, 1};
+    return isShiftJisTrail(bytes[1]) ? Step{Piece::Character, 2} : Step{Piece::Invalid, 1};
+}
+
+bool isAsciiLetter(unsigned char byte) { return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'; }
+
+bool isKanji(int c) { return c == CommonKanji || c == RareKanji; }
+
+CharacterClass asciiClass(unsigned char byte) { return isAsciiLetter(byte) ? AsciiLetter : AsciiOther; }
+
+CharacterClass shiftJisClass(const unsigned char* bytes, std::size_t length, char32_t codePoint) {
+    if (length == 1) return HalfWidthKana;
+    const unsigned code = (static_cast<unsigned>(bytes[0]) << 8) | bytes[1];
+    if ((codePoint >= 0x3000 && codePoint <= 0x30FF) || (codePoint >= 0xFF01 && codePoint <= 0xFF5E)) return Kana;
+    if (code >= 0x889F && code <= 0x9872) return CommonKanji;
+    if ((codePoint >= 0x4E00 && codePoint <= 0x9FFF) || (codePoint >= 0xF900 && codePoint <= 0xFAFF)) return RareKanji;
+    if (codePoint >= 0xE000 && codePoint <= 0xF8FF) return PrivateUse;
+    return Symbol;
+}
+
+CharacterClass windows1252Class(char32_t codePoint) {
+    const bool latin = codePoint >= 0xC0 && codePoint <= 0x17F && codePoint != 0xD7 && codePoint != 0xF7;
+    return latin ? LatinLetter : Symbol;
+}
+
+int neighbour(const std::vector<int>& classes, std::size_t at, int offset) {
+    if ((offset < 0 && at == 0) || (offset > 0 && at + 1 >= classes.size())) return AsciiOther;
+    return classes[offset < 0 ? at - 1 : at + 1];
+}
+
+bool isNonAscii(int c) { return c != AsciiLetter && c != AsciiOther; }
+
+// The length of the run of consecutive characters that pass `in` around at.
+template <typename In>
+std::size_t runLength(const std::vector<int>& classes, std::size_t at, In in) {
+    std::size_t first = at, last = at;
+    while (first > 0 && in(classes[first - 1])) --first;
+    while (last + 1 < classes.size() && in(classes[last + 1])) ++last;
+    return last - first + 1;
+}
+
+int shiftJisScore(const std::vector<int>& classes, std::size_t at) {
+    const int before = neighbour(classes, at, -1), after = neighbour(classes, at, 1);
+    switch (classes[at]) {
+        case Kana:
+        case CommonKanji: return 2;
+        case RareKanji:
+            if (before == AsciiLetter && after == AsciiLetter) return -3;
+            return before == Kana || after == Kana || isKanji(before) || isKanji(after) ? 1 : 0;
+        case HalfWidthKana:
+            if (runLength(classes, at, [](int c) { return c == HalfWidthKana; }) >= 2) return 1;
+            return before == AsciiLetter || after == AsciiLetter ? -2 : 0;
+        case Symbol: return -1;
+        case PrivateUse: return -3;
+        default: return 0;
+    }
+}
+
+int windows1252Score(const std::vector<int>& classes, std::size_t at) {
+    const std::size_t run = runLength(classes, at, isNonAscii);
+    if (classes[at] == Symbol) return run == 1 ? 0 : -2;
+    if (classes[at] != LatinLetter) return 0;
+    if (run > 2) return -1;
+    const auto isLetter = [](int c) { return c == AsciiLetter || c == LatinLetter; };
+    return isLetter(neighbour(classes, at, -1)) || isLetter(neighbour(classes, at, 1)) ? 2 : 1;
+}
+
+}  // namespace
+
+const char* textEncodingName(TextEncoding encoding) {
+    switch (encoding) {
+        case TextEncoding::Ascii: return "ascii";
+        case TextEncoding::Utf8: return "utf-8";
+        case TextEncoding::ShiftJis: return "shift_jis";
+        case TextEncoding::Windows1252: return "windows-1252";
+    }
+    return "ascii";
+}
+
+bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chosen) {
+    if (name == "auto") {
+        chosen.reset();
+        return true;
+    }
+    for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::ShiftJis, TextEncoding::Windows1252}) {
+        if (name == textEncodingName(encoding)) {
+            chosen = encoding;
+            return true;
+        }
+    }
+    return false;
+}
+
+void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts) {
+    constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;  // an extended-tag text
+    texts.clear();
+    for (const TagTextItem& item : kTagTextItems) {
+        const char* const field = tag.*item.field;
+        const std::size_t size = strnlen(field, kLongest);
+        texts.push_back({field, size, size == item.baseWidth || size == kLongest});
+    }
+}
+
+TagTextDecoder::TagTextDecoder(std::optional<TextEncoding> forced)
+    : forced_(forced),
+      fromShiftJis_(iconv_open("UTF-8", "CP932")),
+      fromWindows1252_(iconv_open("UTF-8", "CP1252")),
+      detector_(uchardet_new()) {}
+
+TagTextDecoder::~TagTextDecoder() {
+    if (fromShiftJis_ != kNoConverter) iconv_close(fromShiftJis_);
+    if (fromWindows1252_ != kNoConverter) iconv_close(fromWindows1252_);
+    if (detector_ != nullptr) uchardet_delete(detector_);
+}
+
+bool TagTextDecoder::convert(iconv_t converter, const char* bytes, std::size_t count) {
+    character_.clear();
+    if (converter == kNoConverter) return false;
+    char in[2];
+    std::memcpy(in, bytes, count);
+    char out[8];
+    char* inAt = in;
+    char* outAt = out;
+    std::size_t inLeft = count, outLeft = sizeof out;
+    const bool converted = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1) &&
+                           inLeft == 0 && outAt != out;
+    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+    if (converted) character_.assign(out, static_cast<std::size_t>(outAt - out));
+    return converted;
+}
+
+template <typename OnStep>
+void TagTextDecoder::walk(TextEncoding encoding, const TagText& text, OnStep onStep) {
+    for (std::size_t at = 0; at < text.size;) {
+        const char* const bytes = text.bytes + at;
+        const std::size_t left = text.size - at;
+        const auto byte = static_cast<unsigned char>(bytes[0]);
+        Step step{Piece::Character, 1};
+        bool converted = byte < 0x80;
+        if (converted) {
+            character_.assign(1, static_cast<char>(byte));
+        } else if (encoding == TextEncoding::Utf8) {
+            const Utf8Step utf8 = readUtf8(bytes, left);
+            step = {utf8.kind == Utf8Step::Character ? Piece::Character
+                    : utf8.kind == Utf8Step::Cut   ? Piece::Cut
+                                                   : Piece::Invalid,
+                    utf8.length};
+            converted = step.kind == Piece::Character;
+            if (converted) character_.assign(bytes, step.length);
+        } else if (encoding == TextEncoding::ShiftJis) {
+            step = shiftJisStep(reinterpret_cast<const unsigned char*>(bytes), left);
+            converted = step.kind == Piece::Character && convert(fromShiftJis_, bytes, step.length);
+        } else if (encoding == TextEncoding::Windows1252) {
+            converted = convert(fromWindows1252_, bytes, 1);
+        } else {
+            step.kind = Piece::Invalid;
+        }
+        onStep(bytes, step, converted);
+        at += step.length;
+    }
+}
+
+TagTextDecoder::Reading TagTextDecoder::read(TextEncoding encoding, const std::vector<TagText>& texts) {
+    Reading reading;
+    for (const TagText& text : texts) {
+        classes_.clear();
+        walk(encoding, text, [&](const char* bytes, Step step, bool converted) {
+            const auto* unsignedBytes = reinterpret_cast<const unsigned char*>(bytes);
+            if (step.kind == Piece::Cut && text.mayBeCut) return;
+            if (!converted) {
+                classes_.push_back(Invalid);
+            } else if (unsignedBytes[0] < 0x80) {
+                classes_.push_back(asciiClass(unsignedBytes[0]));
+            } else {
+                const char32_t codePoint = readUtf8(character_.data(), character_.size()).codePoint;
+                classes_.push_back(encoding == TextEncoding::ShiftJis
+                                       ? shiftJisClass(unsignedBytes, step.length, codePoint)
+                                       : windows1252Class(codePoint));
+            }
+        });
+        for (std::size_t at = 0; at < classes_.size(); ++at) {
+            if (classes_[at] == Invalid) {
+                reading.valid = false;
+                reading.score -= 4;
+            } else {
+                reading.score += encoding == TextEncoding::ShiftJis ? shiftJisScore(classes_, at)
+                                                                    : windows1252Score(classes_, at);
+            }
+        }
+    }
+    return reading;
+}
+
+int TagTextDecoder::detectorVote(const std::vector<TagText>& texts, std::size_t highBytes) {
+    if (detector_ == nullptr) return 0;
+    uchardet_reset(detector_);
+    for (const TagText& text : texts) {
+        if (isAscii(text.bytes, text.size)) continue;
+        uchardet_handle_data(detector_, text.bytes, text.size);
+        uchardet_handle_data(detector_, "\n", 1);
+    }
+    uchardet_data_end(detector_);
+    const std::string charset = uchardet_get_charset(detector_);
+    const int weight = static_cast<int>(std::min<std::size_t>(highBytes, 24) / 4);
+    if (charset == "SHIFT_JIS") return weight;
+    // Any single-byte European code page: on a few accented letters the
+    // detector hesitates between them, and every one stands for this reading.
+    if (charset.compare(0, 11, "WINDOWS-125") == 0 || charset.compare(0, 9, "ISO-8859-") == 0) return -weight;
+    return 0;
+}
+
+TextEncoding TagTextDecoder::decide(const std::vector<TagText>& texts) {
+    if (forced_) return *forced_;
+    std::size_t highBytes = 0;
+    for (const TagText& text : texts) {
+        for (std::size_t i = 0; i < text.size; ++i) highBytes += static_cast<unsigned char>(text.bytes[i]) >> 7;
+    }
+    if (highBytes == 0) return TextEncoding::Ascii;
+
+    // UTF-8: every such byte is part of a character, or of one a filled
+    // field's end cut, and at least one character is whole.
+    bool utf8 = true, wholeCharacter = false;
+    for (const TagText& text : texts) {
+        walk(TextEncoding::Utf8, text, [&](const char* bytes, Step step, bool converted) {
+            if (step.kind == Piece::Cut && text.mayBeCut) return;
+            utf8 = utf8 && converted;
+            wholeCharacter = wholeCharacter || (converted && static_cast<unsigned char>(bytes[0]) >= 0x80);
+        });
+    }
+    if (utf8 && wholeCharacter) return TextEncoding::Utf8;
+
+    const Reading shiftJis = read(TextEncoding::ShiftJis, texts);
+    const Reading windows1252 = read(TextEncoding::Windows1252, texts);
+    if (shiftJis.valid != windows1252.valid) {
+        return shiftJis.valid ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+    }
+    const int vote = detectorVote(texts, highBytes);
+    const int forShiftJis = shiftJis.score + std::max(vote, 0);
+    const int forWindows1252 = windows1252.score + std::max(-vote, 0);
+    return forShiftJis > forWindows1252 ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+}
+
+void TagTextDecoder::decode(const TagText& text, TextEncoding encoding, std::string& out) {
+    if (isAscii(text.bytes, text.size)) {
+        out.append(text.bytes, text.size);
+        return;
+    }
+    walk(encoding, text, [&](const char*, Step step, bool converted) {
+        if (converted) {
+            out += character_;
+        } else if (step.kind != Piece::Cut || !text.mayBeCut) {
+            out += kReplacementCharacter;
+        }
+    });
+}
+
+void TagTextDecoder::decodeTag(const ID666Tag& tag, DecodedTagText& decoded) {
+    readTagTexts(tag, texts_);
+    const TextEncoding encoding = decide(texts_);
+    decoded.encoding = textEncodingName(encoding);
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+        decoded.text[i].clear();
+        decode(texts_[i], encoding, decoded.text[i]);
+    }
+}
+
+}  // namespace brindlemark::console

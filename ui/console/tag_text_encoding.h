@@ -1,0 +1,97 @@
+#ifndef BRINDLEMARK_UI_CONSOLE_TAG_TEXT_ENCODING_H
+#define BRINDLEMARK_UI_CONSOLE_TAG_TEXT_ENCODING_H
+
+#include <iconv.h>
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "spctag/id666_tag.h"
+#include "ui/tag_json.h"
+
+struct uchardet;
+
+namespace brindlemark::console {
+
+// The encodings a tag's texts are read in. The tag itself never says which.
+enum class TextEncoding { Ascii, Utf8, ShiftJis, Windows1252 };
+
+// "ascii", "utf-8", "shift_jis", "windows-1252".
+const char* textEncodingName(TextEncoding encoding);
+
+// Reads the value of --tag-encoding: "auto" gives no encoding (each file's
+// own is decided), any other name of textEncodingName but "ascii" gives
+// that one. False for an unknown name.
+bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chosen);
+
+// One text of a tag: its bytes, and whether it fills the field it came from,
+// so that the field's end may have cut its last character in two.
+struct TagText {
+    const char* bytes = nullptr;
+    std::size_t size = 0;
+    bool mayBeCut = false;
+};
+
+// Fills texts with the text items of a tag in the order of kTagTextItems.
+void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts);
+
+// Decides the encoding of a file's texts and converts them to UTF-8. Holds
+// the converters and the detector, so one decoder serves a whole run; not
+// for two threads at once.
+class TagTextDecoder {
+public:
+    // forced: the encoding of every file (--tag-encoding), or none to decide
+    // each file's own.
+    explicit TagTextDecoder(std::optional<TextEncoding> forced = std::nullopt);
+    ~TagTextDecoder();
+    TagTextDecoder(const TagTextDecoder&) = delete;
+    TagTextDecoder& operator=(const TagTextDecoder&) = delete;
+
+    // The encoding of all the texts of one file together: the forced one,
+    // Ascii when no byte is from 0x80 up, Utf8 when every such byte is part
+    // of a valid UTF-8 character (or of one the end of a filled field cut),
+    // otherwise whichever of Shift-JIS (CP932) and Windows-1252 the texts
+    // read as (see the source for the rule).
+    TextEncoding decide(const std::vector<TagText>& texts);
+
+    // Appends the text converted from the encoding to UTF-8. Bytes that are
+    // no character of the encoding become U+FFFD, each invalid sequence one;
+    // a character the end of a filled field cut in two is dropped.
+    void decode(const TagText& text, TextEncoding encoding, std::string& out);
+
+    // Decides and decodes every text item of a tag into decoded (whose
+    // strings are reused: a run decodes file after file without allocating).
+    void decodeTag(const ID666Tag& tag, DecodedTagText& decoded);
+
+private:
+    struct Reading {
+        bool valid = true;  // every character is one of the encoding
+        int score = 0;      // how much the characters look like real text
+    };
+    Reading read(TextEncoding encoding, const std::vector<TagText>& texts);
+    // The detector's choice between the two legacy encodings: positive for
+    // Shift-JIS, negative for Windows-1252, weighted by how many bytes from
+    // 0x80 up it had to go on.
+    int detectorVote(const std::vector<TagText>& texts, std::size_t highBytes);
+    // Calls step(bytes, kind, converted) for each character of the text in
+    // the encoding; when converted, character_ holds it in UTF-8.
+    template <typename Step>
+    void walk(TextEncoding encoding, const TagText& text, Step step);
+    // Converts one character to UTF-8 in character_; false when the
+    // encoding has no such character.
+    bool convert(iconv_t converter, const char* bytes, std::size_t count);
+
+    std::optional<TextEncoding> forced_;
+    iconv_t fromShiftJis_;
+    iconv_t fromWindows1252_;
+    uchardet* detector_;
+    std::string character_;
+    std::vector<int> classes_;  // of one text's characters, while it is read
+    std::vector<TagText> texts_;  // of the tag decodeTag is given
+};
+
+}  // namespace brindlemark::console
+
+#endif

@@ -1,0 +1,74 @@
+#include "ui/console/unicode_name_style.h"
+
+#include <utf8proc.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "ui/console/utf8_text.h"
+#include "ui/tag_json.h"
+
+namespace brindlemark::console {
+
+namespace {
+
+// Replaces text by its NFC form when that is at most `limit` bytes long;
+// false (text unchanged) otherwise or when it cannot be normalised.
+bool normalise(std::string& text, std::size_t limit) {
+    utf8proc_uint8_t* composed = nullptr;
+    const utf8proc_ssize_t length =
+        utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()), static_cast<utf8proc_ssize_t>(text.size()),
+                     &composed, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+    const bool fits = length >= 0 && static_cast<std::size_t>(length) <= limit;
+    if (fits) text.assign(reinterpret_cast<const char*>(composed), static_cast<std::size_t>(length));
+    std::free(composed);
+    return fits;
+}
+
+bool isForbiddenCharacter(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c < 0x80 && std::strchr("\\/:*?\"<>|", static_cast<int>(c)) != nullptr);
+}
+
+}  // namespace
+
+void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
+    constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;
+    readTagTexts(tag, texts_);
+    const std::vector<TagText>& texts = texts_;
+    TextEncoding encoding = TextEncoding::Ascii;
+    bool decided = false;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (isAscii(texts[i].bytes, texts[i].size)) continue;
+        if (!decided) encoding = decoder_.decide(texts);
+        decided = true;
+        text_.clear();
+        decoder_.decode(texts[i], encoding, text_);
+        normalise(text_, std::string::npos);
+        const std::size_t length = utf8PrefixLength(text_.data(), text_.size(), kLongest);
+        char* const field = tag.*kTagTextItems[i].field;
+        std::memcpy(field, text_.data(), length);
+        field[length] = '\0';
+    }
+}
+
+void UnicodeNameStyle::cleanName(char* name) const {
+    text_.clear();
+    const std::size_t size = std::strlen(name);
+    for (std::size_t at = 0; at < size;) {
+        const Utf8Step step = readUtf8(name + at, size - at);
+        const bool whole = step.kind == Utf8Step::Character;
+        const std::size_t length = whole ? step.length : 1;
+        if (!whole || isForbiddenCharacter(step.codePoint)) {
+            text_ += '_';
+        } else {
+            text_.append(name + at, length);
+        }
+        at += length;
+    }
+    normalise(text_, size);
+    std::memcpy(name, text_.data(), text_.size());
+    name[text_.size()] = '\0';
+}
+
+}  // namespace brindlemark::console
