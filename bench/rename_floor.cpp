@@ -1,9 +1,11 @@
 // The least a tag renamer can do per file: open it, read the 256-byte
 // header, close it, and give it a new name taken from the header without
-// replacing any file. The batch benchmark measures the console front end
-// against this loop.
+// replacing any file. With --read-only, the least a tag viewer can do: the
+// same without the new name. The batch benchmark measures the console front
+// end's renaming against the first loop and its --show against the second.
 //
-//   rename_floor FILE...     prints "renamed R of N" when done
+//   rename_floor FILE...               prints "renamed R of N" when done
+//   rename_floor --read-only FILE...   prints "read R of N" when done
 
 #include <cerrno>
 #include <cstdio>
@@ -39,18 +41,24 @@ void newName(const char* path, const unsigned char* header, int index, char* out
 }  // namespace
 
 int main(int argc, char** argv) {
-    int renamed = 0;
-    for (int i = argc - 1; i >= 1; --i) {
+    const bool readOnly = argc > 1 && std::strcmp(argv[1], "--read-only") == 0;
+    const int first = readOnly ? 2 : 1;
+    int done = 0;
+    for (int i = argc - 1; i >= first; --i) {
         const int fd = open(argv[i], O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
         unsigned char header[kHeaderSize] = {};
         const ssize_t got = read(fd, header, sizeof header);
         close(fd);
         if (got != static_cast<ssize_t>(sizeof header)) continue;
+        if (readOnly) {
+            ++done;
+            continue;
+        }
         char target[4096];
         newName(argv[i], header, i, target, sizeof target);
-        if (renameWithoutReplacing(argv[i], target)) ++renamed;
+        if (renameWithoutReplacing(argv[i], target)) ++done;
     }
-    std::printf("renamed %d of %d\n", renamed, argc - 1);
+    std::printf("%s %d of %d\n", readOnly ? "read" : "renamed", done, argc - first);
     return 0;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Release benchmarks (build/bench) and prints the tag reader's
 # micro-benchmarks and the batch benchmark's summary table.
-#   scripts/bench.sh [batch_bench options]   e.g. --files 10000 --rounds 3
+#   scripts/bench.sh [batch_bench options]   e.g. --files 10000 --rounds 5 --show-before SECONDS
 # BENCH_MICRO=0 skips the micro-benchmarks. Needs strace and GNU time for the
 # system call, bytes-read and memory rows (they print n/a otherwise). The
 # console runs keep their journals in the benchmark's temporary folder
