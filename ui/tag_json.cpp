@@ -6,11 +6,6 @@
 
 namespace brindlemark::console {
 
-using brindlemark::console::isAscii;
-using brindlemark::console::isValidUtf8;
-using brindlemark::console::readUtf8;
-using brindlemark::console::Utf8Step;
-
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -30,17 +25,24 @@ void appendEscapedCharacter(std::string& out, char32_t codePoint) {
     appendEscape(out, 0xDC00 + (offset & 0x3FF));
 }
 
+// A byte a JSON string holds as it stands: printable ASCII but for the
+// quote and the backslash.
+bool isPlainJsonByte(unsigned char byte) { return byte >= 0x20 && byte < 0x7F && byte != '"' && byte != '\\'; }
+
 }  // namespace
 
 void appendJsonString(std::string& out, const char* bytes, std::size_t count) {
     out += '"';
     for (std::size_t at = 0; at < count;) {
+        // A run of characters that stand as they are goes in at once.
+        std::size_t plain = at;
+        while (plain < count && isPlainJsonByte(static_cast<unsigned char>(bytes[plain]))) ++plain;
+        out.append(bytes + at, plain - at);
+        at = plain;
+        if (at == count) break;
         const auto byte = static_cast<unsigned char>(bytes[at]);
         if (byte == '"' || byte == '\\') {
             out += '\\';
-            out += static_cast<char>(byte);
-            ++at;
-        } else if (byte >= 0x20 && byte < 0x7F) {
             out += static_cast<char>(byte);
             ++at;
         } else {
@@ -150,6 +152,7 @@ std::string dateJson(const DumpDate& date) {
 
 std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const DecodedTagText* decoded) {
     std::string out;
+    out.reserve(1024);  // a whole object of a common tag, without growing
     ObjectWriter object(out);
     object.bytes("path", path, std::strlen(path));
     object.number("kind", kind);
