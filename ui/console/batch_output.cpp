@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "ui/console/error_output.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
 #include "ui/tag_json.h"
@@ -51,8 +52,7 @@ void BatchOutput::add(const FileOutcome& outcome) {
     struct stat info;
     if (hintFolders_ && outcome.outcome == Outcome::NotSpc && stat(outcome.droppedPath.c_str(), &info) == 0 &&
         S_ISDIR(info.st_mode)) {
-        std::fprintf(stderr, "brindlemark: %s is a folder; with -r (--recursive) the SPC files inside it are taken\n",
-                     outcome.droppedPath.c_str());
+        printError(outcome.droppedPath + " is a folder; with -r (--recursive) the SPC files inside it are taken");
         hintFolders_ = false;
     }
     text_ = json_ ? outcomeJson(outcome) : brindlemark::rename::outcomeLine(outcome);
