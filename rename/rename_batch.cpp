@@ -12,18 +12,10 @@ namespace brindlemark::rename {
 namespace {
 
 using spctag::isSpcKind;
-using spctag::KIND_OPEN_FAILED;
 
 // The longest new path (folder, name and ".spc") that is used.
 constexpr std::size_t NEW_PATH_MAX_LENGTH = 255;
 constexpr char SPC_EXTENSION[] = ".spc";
-
-// Opens the file, reads its tag and closes it again before anything moves
-// (Windows does not rename a file that is open without sharing).
-FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag) {
-    const platform::ReadOnlyFile file = fileSystem.openForReading(path);
-    return file.isOpen() ? loadTag(tag, file, path) : KIND_OPEN_FAILED;
-}
 
 // Takes one dropped file as far as it goes and says how far that was.
 // tag is the batch's one record, reused for every file.

@@ -26,4 +26,9 @@ FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* 
     return tag.load(FileBytes(file), path);
 }
 
+FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag) {
+    const platform::ReadOnlyFile file = fileSystem.openForReading(path);
+    return file.isOpen() ? loadTag(tag, file, path) : spctag::KIND_OPEN_FAILED;
+}
+
 }  // namespace brindlemark::rename

@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_RENAME_TAG_FILE_H
 #define BRINDLEMARK_RENAME_TAG_FILE_H
 
+#include "platform/file_system.h"
 #include "platform/read_only_file.h"
 #include "spctag/id666_tag.h"
 
@@ -12,6 +13,11 @@ using spctag::ID666Tag;
 // Fills tag from the open file (which was opened for path) and returns the
 // file's kind, as ID666Tag::load does.
 FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* path);
+
+// Opens the file at path through fileSystem, fills tag from it and closes
+// it again before anything moves (Windows does not rename a file that is
+// open without sharing). KIND_OPEN_FAILED when it cannot be opened.
+FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag);
 
 }  // namespace brindlemark::rename
 

@@ -174,8 +174,7 @@ int showTags(const Options& options) {
     for (const DroppedFile& file : drop) {
         ID666Tag tag;
         const char* path = file.path.c_str();
-        const brindlemark::platform::ReadOnlyFile opened = fileSystem.openForReading(path);
-        const FileKind kind = opened.isOpen() ? brindlemark::rename::loadTag(tag, opened, path) : KIND_OPEN_FAILED;
+        const FileKind kind = brindlemark::rename::readTag(fileSystem, path, tag);
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
         if (kind > 0) decoder.decodeTag(tag, decoded);
         const std::string line = tagJson(path, kind, tag, &decoded) + "\n";

@@ -31,7 +31,8 @@ bool isPlainJsonByte(unsigned char byte) { return byte >= 0x20 && byte < 0x7F &&
 
 }  // namespace
 
-void appendJsonString(std::string& out, const char* bytes, std::size_t count) {
+bool appendJsonString(std::string& out, const char* bytes, std::size_t count) {
+    bool valid = true;
     out += '"';
     for (std::size_t at = 0; at < count;) {
         // A run of characters that stand as they are goes in at once.
@@ -47,11 +48,14 @@ void appendJsonString(std::string& out, const char* bytes, std::size_t count) {
             ++at;
         } else {
             const Utf8Step step = readUtf8(bytes + at, count - at);
-            appendEscapedCharacter(out, step.kind == Utf8Step::Character ? step.codePoint : 0xFFFD);
-            at += step.kind == Utf8Step::Character ? step.length : 1;
+            const bool whole = step.kind == Utf8Step::Character;
+            valid = valid && whole;
+            appendEscapedCharacter(out, whole ? step.codePoint : 0xFFFD);
+            at += whole ? step.length : 1;
         }
     }
     out += '"';
+    return valid;
 }
 
 void appendBase64(std::string& out, const char* bytes, std::size_t count) {
@@ -88,8 +92,7 @@ void appendBase64Member(std::string& out, const char* key, const char* bytes, st
 
 void appendJsonBytesMember(std::string& out, const char* key, const char* bytes, std::size_t count) {
     appendKey(out, key);
-    appendJsonString(out, bytes, count);
-    if (!isValidUtf8(bytes, count)) appendBase64Member(out, key, bytes, count);
+    if (!appendJsonString(out, bytes, count)) appendBase64Member(out, key, bytes, count);
 }
 
 const TagTextItem kTagTextItems[kTagTextItemCount] = {

@@ -22,7 +22,8 @@ using spctag::ID666Tag;
 // Appends bytes as a JSON string: each UTF-8 character that is not printable
 // ASCII as \uXXXX (a surrogate pair above U+FFFF), quote and backslash
 // escaped, and \ufffd for each byte that is not part of a valid character.
-void appendJsonString(std::string& out, const char* bytes, std::size_t count);
+// True when every byte was part of a valid character (nothing was lost).
+bool appendJsonString(std::string& out, const char* bytes, std::size_t count);
 
 // Appends the bytes in base64 (RFC 4648, padded), without quotes.
 void appendBase64(std::string& out, const char* bytes, std::size_t count);
