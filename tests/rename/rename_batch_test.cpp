@@ -54,7 +54,7 @@ Lines files(const std::string& folder) {
     return names;
 }
 
-TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) {
+TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutAlteredOrADevice) {
     const TempDir folder;
     ASSERT_FALSE(folder.path().empty());
     const std::size_t folderLength = folder.path().size() + 1;  // with its final "/"
@@ -66,6 +66,7 @@ TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) 
     ASSERT_FALSE(folder.write(used, usedSong).empty());
     ASSERT_FALSE(folder.write(cut, cutSong).empty());
     ASSERT_FALSE(folder.write(uncut, uncutSong).empty());
+    ASSERT_FALSE(folder.write("aux.spc", usedSong).empty());
     ASSERT_EQ(folder.pathOf(used).size(), 254u);
     ASSERT_EQ(folder.pathOf(uncut).size(), 255u);
 
@@ -77,6 +78,7 @@ TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) 
     } drops[] = {
         {"255 characters, cut to another SPC's path", uncut, false, uncut + " is not an SPC"},
         {"an SPC's path, altered on its way", cut, true, cut + " is not an SPC"},
+        {"a Windows device name, which opens the device there", "aux.spc", false, "aux.spc is not an SPC"},
         {"254 characters", used, false, used + " -> Used.spc"},
     };
     for (const auto& d : drops) {
@@ -84,7 +86,7 @@ TEST(RenameBatchDroppedPath, IsUsedUpTo254CharactersAndNeverOpenedCutOrAltered) 
         EXPECT_EQ(renameAll("%S", {{folder.pathOf(d.dropped), d.altered}}), Lines{d.line});
     }
 
-    EXPECT_EQ(files(folder.path()), (Lines{cut, uncut, "Used.spc"}));
+    EXPECT_EQ(files(folder.path()), (Lines{cut, uncut, "Used.spc", "aux.spc"}));
     EXPECT_EQ(contents(folder.pathOf(cut)), cutSong);
     EXPECT_EQ(contents(folder.pathOf(uncut)), uncutSong);
     EXPECT_EQ(contents(folder.pathOf("Used.spc")), usedSong);
