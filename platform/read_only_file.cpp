@@ -32,44 +32,23 @@ std::size_t withinSize(std::uint64_t size, std::uint64_t offset, std::size_t cou
 
 #ifdef _WIN32
 
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), size_(other.size_) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != nullptr) CloseHandle(handle_);
-        handle_ = std::exchange(other.handle_, nullptr);
-        size_ = other.size_;
-    }
-    return *this;
-}
-
-ReadOnlyFile::~ReadOnlyFile() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-}
-
 ReadOnlyFile ReadOnlyFile::open(const char* path) {
     ReadOnlyFile file;
-    HANDLE handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return file;
+    WindowsHandle handle(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) return file;
     LARGE_INTEGER size;
     // Only a file on disk: not a folder, a pipe or a device.
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileSizeEx(handle, &size)) {
-        CloseHandle(handle);
-        return file;
-    }
-    file.handle_ = handle;
+    if (GetFileType(handle.get()) != FILE_TYPE_DISK || !GetFileSizeEx(handle.get(), &size)) return file;
+    file.file_ = std::move(handle);
     file.size_ = static_cast<std::uint64_t>(size.QuadPart);
     return file;
 }
 
-bool ReadOnlyFile::isOpen() const { return handle_ != nullptr; }
-
 std::size_t ReadOnlyFile::readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const {
     count = withinSize(size_, offset, count);
     std::size_t stored = 0;
-    while (handle_ != nullptr && stored < count) {
+    while (file_.valid() && stored < count) {
         OVERLAPPED at = {};
         const std::uint64_t position = offset + stored;
         at.Offset = static_cast<DWORD>(position & 0xFFFFFFFFu);
@@ -77,17 +56,13 @@ std::size_t ReadOnlyFile::readAt(std::uint64_t offset, unsigned char* out, std::
         const std::size_t left = count - stored;
         const DWORD wanted = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
         DWORD got = 0;
-        if (!ReadFile(handle_, out + stored, wanted, &got, &at) || got == 0) break;
+        if (!ReadFile(file_.get(), out + stored, wanted, &got, &at) || got == 0) break;
         stored += got;
     }
     return stored;
 }
 
 #else
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept = default;
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept = default;
-ReadOnlyFile::~ReadOnlyFile() = default;
 
 ReadOnlyFile ReadOnlyFile::open(const char* path) {
     ReadOnlyFile file;
@@ -100,20 +75,18 @@ ReadOnlyFile ReadOnlyFile::open(const char* path) {
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return file;
     }
-    file.fd_ = std::move(fd);
+    file.file_ = std::move(fd);
     file.size_ = static_cast<std::uint64_t>(info.st_size);
     return file;
 }
 
-bool ReadOnlyFile::isOpen() const { return fd_.valid(); }
-
 std::size_t ReadOnlyFile::readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const {
     count = withinSize(size_, offset, count);
     std::size_t stored = 0;
-    while (fd_.valid() && stored < count) {
+    while (file_.valid() && stored < count) {
         const std::uint64_t position = offset + stored;
         if (position > static_cast<std::uint64_t>(LLONG_MAX)) break;
-        const ssize_t got = ::pread(fd_.get(), out + stored, count - stored, static_cast<off_t>(position));
+        const ssize_t got = ::pread(file_.get(), out + stored, count - stored, static_cast<off_t>(position));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         stored += static_cast<std::size_t>(got);

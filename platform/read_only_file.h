@@ -4,9 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#ifndef _WIN32
 #include "platform/file_descriptor.h"
-#endif
+#include "platform/windows_handle.h"
 
 namespace brindlemark::platform {
 
@@ -16,11 +15,11 @@ namespace brindlemark::platform {
 class ReadOnlyFile {
 public:
     ReadOnlyFile() = default;
-    ReadOnlyFile(ReadOnlyFile&& other) noexcept;
-    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+    ReadOnlyFile(ReadOnlyFile&& other) noexcept = default;
+    ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept = default;
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-    ~ReadOnlyFile();
+    ~ReadOnlyFile() = default;
 
     // Opens path when it names a regular file (symlinks followed); a folder,
     // a FIFO, a device or a file that cannot be opened gives a file that is
@@ -28,7 +27,7 @@ public:
     // process's own.
     static ReadOnlyFile open(const char* path);
 
-    bool isOpen() const;
+    bool isOpen() const { return file_.valid(); }
     // The size the file had when it was opened.
     std::uint64_t size() const { return size_; }
     // Stores up to count bytes from offset at out; returns how many it
@@ -37,10 +36,11 @@ public:
 
 private:
 #ifdef _WIN32
-    void* handle_ = nullptr;  // a HANDLE; null when not open
+    using OwnedFile = WindowsHandle;
 #else
-    FileDescriptor fd_;
+    using OwnedFile = FileDescriptor;
 #endif
+    OwnedFile file_;  // not valid when not open
     std::uint64_t size_ = 0;
 };
 

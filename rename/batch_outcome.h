@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_RENAME_BATCH_OUTCOME_H
 #define BRINDLEMARK_RENAME_BATCH_OUTCOME_H
 
+#include <cstddef>
 #include <string>
 
 namespace brindlemark::rename {
@@ -30,19 +31,8 @@ constexpr std::size_t DROPPED_PATH_MAX_LENGTH = 254;
 
 // The line that shows an outcome, as the dialog's log list holds it: the
 // file's old name (cut to DROPPED_PATH_MAX_LENGTH bytes at a character
-// boundary) and what happened, e.g. "a.spc -> 1 - Song.spc".
+// boundary of the code page names are in) and what happened, e.g. "a.spc -> 1 - Song.spc".
 std::string outcomeLine(const FileOutcome& outcome);
-
-// The characters that end a folder in a dropped path: "\" and "/" on
-// Windows, "/" elsewhere.
-#ifdef _WIN32
-constexpr char PATH_SEPARATORS[] = "\\/";
-#else
-constexpr char PATH_SEPARATORS[] = "/";
-#endif
-
-// The file name in path: just after its last separator.
-const char* fileNameOf(const char* path);
 
 }  // namespace brindlemark::rename
 

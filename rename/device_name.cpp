@@ -22,7 +22,12 @@ bool stemIs(const char* stem, std::size_t length, const char* device) {
 bool isDeviceName(const char* fileName) {
     const char* dot = std::strchr(fileName, '.');
     std::size_t length = dot == nullptr ? std::strlen(fileName) : static_cast<std::size_t>(dot - fileName);
-    while (length > 0 && (fileName[length - 1] == ' ' || fileName[length - 1] == '.')) --length;
+    // Win32 reads the stem without the spaces, dots and colon that end it:
+    // "aux:", "COM1 :" and "aux:.spc" reach the device as "aux" and "COM1"
+    // do.
+    while (length > 0 && (fileName[length - 1] == ' ' || fileName[length - 1] == '.' || fileName[length - 1] == ':')) {
+        --length;
+    }
 
     static const char* const kNamed[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     for (const char* device : kNamed) {

@@ -4,10 +4,12 @@
 namespace brindlemark::rename {
 
 // True when Windows (10 and earlier) takes the file name for a device: its
-// stem (the part before the first dot, trailing spaces and dots ignored) is
-// CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or CONOUT$, in any
-// case, whatever follows the dot. A move to such a name can copy the file to
-// the device and delete it, so the batch never asks for one, on any system.
+// stem (the part before the first dot, trailing spaces, dots and colons
+// ignored) is CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or
+// CONOUT$, in any case, whatever follows the dot. Opening such a name opens the device (a
+// serial port's control lines rise), and a move to it can copy the file to
+// the device and delete it, so the batch never opens or asks for one, on
+// any system.
 bool isDeviceName(const char* fileName);
 
 }  // namespace brindlemark::rename

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/path_parts.h"
 #include "rename/device_name.h"
 #include "rename/name_template.h"
 #include "rename/tag_file.h"
@@ -24,7 +25,7 @@ FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platfor
     FileOutcome result;
     result.droppedPath = file.path;
     const char* path = file.path.c_str();
-    const char* oldName = fileNameOf(path);
+    const char* oldName = platform::fileNameOf(path);
     // A longer path arrives cut and an altered one as a look-alike: either
     // may name another file of the folder. A device name opens the device.
     // None of them is ever opened, let alone renamed.

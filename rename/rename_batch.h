@@ -23,7 +23,11 @@ using OutcomeReport = std::function<bool(const FileOutcome&)>;
 
 // Renames every file of one drop after its tag, the last dropped file first,
 // within its own folder, through fileSystem, and reports one outcome per
-// file. Only the first 30 characters of nameTemplate count. A path longer
+// file. nameTemplate comes already cut to its first 30 characters: the
+// dialog and the console each cut it where they read it, with the text
+// library's one counting rule, and in the code page names are in, so the
+// batch never counts it again (in bytes, which in a double-byte code page
+// would cut inside a character). A path longer
 // than DROPPED_PATH_MAX_LENGTH, an altered path, and a path whose own name
 // is a Windows device name are never opened (NotSpc). A template that names
 // no item the tag could give ends the batch (InvalidTemplate, reported

@@ -14,9 +14,11 @@
 
 #include "platform/dry_run_file_system.h"
 #include "platform/real_file_system.h"
+#include "rename/name_template.h"
 #include "rename/rename_batch.h"
 #include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
+#include "text/utf8.h"
 #include "ui/console/batch_output.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
@@ -242,7 +244,9 @@ int main(int argc, char** argv) {
         }
         switch (found) {
             case 'f':
-                options.nameTemplate = optarg;
+                // Counted here, once, as the dialog counts its box: the batch takes it as given.
+                options.nameTemplate.assign(optarg, brindlemark::text::seenCharactersLength(
+                    optarg, brindlemark::rename::NAME_TEMPLATE_MAX_LENGTH, brindlemark::rename::NAME_TEMPLATE_MAX_BYTES));
                 options.templateGiven = true;
                 break;
             case 'n': options.dryRun = true; break;

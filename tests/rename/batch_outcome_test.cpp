@@ -39,16 +39,4 @@ TEST(OutcomeLine, EachOutcomeShowsTheOldNameAndWhatHappened) {
     }
 }
 
-TEST(FileNameOf, EndsTheFolderAtTheSystemsSeparators) {
-    EXPECT_STREQ(brindlemark::rename::fileNameOf("/m/a.spc"), "a.spc");
-    EXPECT_STREQ(brindlemark::rename::fileNameOf("a.spc"), "a.spc");
-    EXPECT_STREQ(brindlemark::rename::fileNameOf("/m/"), "");
-#ifdef _WIN32
-    EXPECT_STREQ(brindlemark::rename::fileNameOf("Z:\\music\\sub/a-01.spc"), "a-01.spc");
-    EXPECT_STREQ(brindlemark::rename::fileNameOf("Z:/music\\b-02.spc"), "b-02.spc");
-#else
-    EXPECT_STREQ(brindlemark::rename::fileNameOf("/m/back\\slash.spc"), "back\\slash.spc");
-#endif
-}
-
 }  // namespace

@@ -179,7 +179,7 @@ protected:
         folder_ = fs::current_path() / ("drop-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
-        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainDialogProc, 0);
+        dialog_ = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, brindlemark::ui::mainDialogProc, 0);
         ASSERT_NE(dialog_, nullptr) << "error " << GetLastError();
     }
 

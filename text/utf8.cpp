@@ -1,10 +1,15 @@
-#include "ui/console/utf8_text.h"
+#include "text/utf8.h"
 
-namespace brindlemark::console {
+#include <cstring>
+
+namespace brindlemark::text {
 
 namespace {
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The most bytes a UTF-8 sequence holds.
+constexpr std::size_t kLongestSequence = 4;
 
 }  // namespace
 
@@ -28,7 +33,7 @@ Utf8Step readUtf8(const char* text, std::size_t count) {
         if (lead == 0xE0) secondLow = 0xA0;
         if (lead == 0xED) secondHigh = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
+        length = kLongestSequence;
         if (lead == 0xF0) secondLow = 0x90;
         if (lead == 0xF4) secondHigh = 0x8F;
     } else {
@@ -70,9 +75,40 @@ bool isValidUtf8(const char* text, std::size_t count) {
 
 std::size_t utf8PrefixLength(const char* text, std::size_t count, std::size_t limit) {
     if (count <= limit) return count;
+    // Step back over the continuation bytes of the sequence the limit cuts
+    // to its lead byte, at most three of them.
     std::size_t end = limit;
-    while (end > 0 && isContinuation(static_cast<unsigned char>(text[end]))) --end;
-    return end;
+    for (std::size_t back = 1; back < kLongestSequence && end > 0 && isContinuation(static_cast<unsigned char>(text[end]));
+         ++back) {
+        --end;
+    }
+    return isContinuation(static_cast<unsigned char>(text[end])) ? limit : end;
 }
 
-}  // namespace brindlemark::console
+std::size_t seenCharactersLength(const char* text, std::size_t characters, std::size_t maxBytes) {
+    const std::size_t count = std::strlen(text);
+    // A byte that starts no character stands for itself, as in the single-
+    // byte code pages.
+    const auto stepAt = [&](std::size_t at) {
+        Utf8Step step = readUtf8(text + at, count - at);
+        if (step.kind != Utf8Step::Character) {
+            step.length = 1;
+            step.codePoint = static_cast<unsigned char>(text[at]);
+        }
+        return step;
+    };
+    std::size_t at = 0;
+    for (std::size_t seen = 0; seen < characters && at < count; ++seen) {
+        std::size_t end = at + stepAt(at).length;
+        while (end < count) {
+            const Utf8Step mark = stepAt(end);
+            if (!isCombiningMark(mark.codePoint)) break;
+            end += mark.length;
+        }
+        if (end > maxBytes) break;
+        at = end;
+    }
+    return at;
+}
+
+}  // namespace brindlemark::text
