@@ -27,7 +27,13 @@ bool isDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 // The file calls and the drop read 8-bit paths in the ANSI code page.
 bool isAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
-LeadByteTest ansiLeadBytes() { return GetACP() == CP_UTF8 ? nullptr : isAnsiLeadByte; }
+// The lead-byte rule where the ANSI code page has two-byte characters; in
+// UTF-8 and the single-byte code pages every separator byte is a whole
+// character, and a cut keeps UTF-8 sequences whole.
+LeadByteTest ansiLeadBytes() {
+    CPINFO info;
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2 ? isAnsiLeadByte : nullptr;
+}
 #endif
 
 }  // namespace

@@ -3,7 +3,8 @@
 # MinGW-w64 (preset mingw-i686), checks that it is a PE32 GUI program that
 # imports system DLLs only, runs the test programs under Wine (ctest: the
 # portable unit tests, the real dialog in the 8-bit code page, dropped path
-# forms Win32 would rewrite dropped onto a running brindlemark.exe, the
+# forms Win32 would rewrite dropped onto a running brindlemark.exe, the real
+# dialog in code page 932 under a Japanese locale, the
 # manifest and version block read back from brindlemark.exe, and probes
 # showing that the harness fails a program that exits non-zero or crashes
 # after a passing summary) and drives the unmodified program through real
@@ -179,6 +180,16 @@ case $usage in
     *) fail "Wine does not run $build/tests/windows/drop_helper.exe (it printed: $usage)" ;;
 esac
 
+# ---- The Japanese locale -------------------------------------------------------------
+# code_page_932_tests runs under ja_JP.UTF-8 (Wine's ANSI code page is then
+# 932); made here, in the build folder, where the system lacks it.
+if [ ! -d "$build/locale/ja_JP.UTF-8" ]; then
+    have localedef || fail "localedef (package locales) is needed to make the ja_JP.UTF-8 locale"
+    mkdir -p "$build/locale"
+    localedef -i ja_JP -f UTF-8 "$build/locale/ja_JP.UTF-8" >/dev/null 2>&1 ||
+        [ -f "$build/locale/ja_JP.UTF-8/LC_CTYPE" ] || fail "making the ja_JP.UTF-8 locale"
+fi
+
 # ---- ctest under Wine ---------------------------------------------------------------
 # A server started first and detached keeps each test from waiting for it.
 wineserver -p
@@ -194,12 +205,16 @@ cat "$build/ctest.log"
 grep -Eq '^100% tests passed, 0 tests failed out of [0-9]+' "$build/ctest.log" ||
     fail "ctest under Wine did not report every test passed (log: $build/ctest.log)"
 # The probes pass only by being counted failed (WILL_FAIL): they must be there.
-for program in spctag_tests rename_tests main_dialog_tests dropped_forms_tests program_resources_tests \
+for program in spctag_tests rename_tests text_and_path_tests main_dialog_tests code_page_932_tests \
+    dropped_forms_tests program_resources_tests \
     harness_probe_exit23 harness_probe_crash harness_probe_summary; do
     grep -Eq " $program \.+ +Passed" "$build/ctest.log" || fail "$program did not pass under Wine (log: $build/ctest.log)"
 done
 say "ok: the test programs passed under Wine ($preset)"
 say "ok: a test program exiting 23, or crashing, after a passing summary was counted failed"
+
+# ---- How reading a drop grows with its size (figures, not a test) -------------------
+wine "$build/tests/windows/drop_reading_bench.exe" 2>&1 | tr -d '\r' | sed 's/^/test-windows: /'
 wineserver -k
 wineserver -w
 

@@ -234,6 +234,10 @@ std::vector<DroppedForm> droppedForms() {
         // never answers; a read of it would hang the dialog).
         {"2: aux.spc, UTF-16", DROP_UTF16, "aux.spc", "aux.spc is not an SPC", {}, {"aux.spc"}, "%S", true},
         {"2: COM1.spc, 8-bit", DROP_ANSI, "COM1.spc", "COM1.spc is not an SPC", {}, {"COM1.spc"}, "%S", true},
+        // Win32 also drops a colon that ends the stem: these reach COM1 too.
+        {"2: aux:, UTF-16", DROP_UTF16, "aux:", "aux: is not an SPC", {}, {}, "%S", true},
+        {"2: COM1:, 8-bit", DROP_ANSI, "COM1:", "COM1: is not an SPC", {}, {}, "%S", true},
+        {"2: aux:.spc, UTF-16", DROP_UTF16, "aux:.spc", "aux:.spc is not an SPC", {}, {}, "%S", true},
 
         // "/" separates as "\" does.
         {"3: sub/name, UTF-16", DROP_UTF16, "sub/a-01.spc", "a-01.spc -> Dropped.spc",
