@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "platform/dry_run_file_system.h"
+#include "platform/path_parts.h"
 #include "platform/real_file_system.h"
-#include "rename/name_template.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal.h"
 #include "ui/console/run_ending.h"
@@ -19,7 +19,7 @@ namespace {
 
 using brindlemark::platform::FileSystem;
 
-std::string nameOf(const std::string& path) { return brindlemark::rename::afterLast(path.c_str(), '/'); }
+std::string nameOf(const std::string& path) { return brindlemark::platform::nameOf(path.c_str()); }
 
 // True when both paths are absolute and name entries of one folder: undo
 // only ever gives a file back its name within its folder, whatever the
