@@ -97,6 +97,45 @@ TEST_F(Collection, AFolderTreeIsTheDropOfItsSpcFilesInByteOrder) {
                                              "game/pipe.spc", "9 - Loose.spc"}));
 }
 
+// Makes a chain of levels folders of the given name below the open folder
+// at, by descriptor: the whole path is far beyond PATH_MAX.
+void makeChain(int at, const std::string& name, int levels) {
+    if (levels == 0) return;
+    ASSERT_EQ(mkdirat(at, name.c_str(), 0755), 0);
+    const int below = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+    makeChain(below, name, levels - 1);
+    close(below);
+}
+
+void removeChain(int at, const std::string& name) {
+    const int below = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (below < 0) return;
+    removeChain(below, name);
+    close(below);
+    unlinkat(at, name.c_str(), AT_REMOVEDIR);
+}
+
+TEST_F(Collection, AWalkHoldsMemoryInProportionToTheDepthOfTheTree) {
+    const std::string name(250, 'd');
+    const int top = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    struct Case {
+        const char* what;
+        int levels;
+        long peakKiB = 0;
+    };
+    std::vector<Case> cases{{"one level", 1}, {"600 levels", 600}};
+    for (Case& c : cases) {
+        makeChain(top, name, c.levels);
+        const Outcome walked = run(dir, {"-r", "--dry-run", "--no-journal", name});
+        EXPECT_EQ(walked.exitCode, 0) << c.what << ": " << walked.err;
+        c.peakKiB = walked.peakMemoryKiB;
+        removeChain(top, name);
+    }
+    close(top);
+    // Each level holding its whole path twice would take about 600 * 600 * 251 bytes (86 MiB).
+    EXPECT_LT(cases[1].peakKiB - cases[0].peakKiB, 8 * 1024) << cases[0].peakKiB << " KiB, then " << cases[1].peakKiB;
+}
+
 TEST_F(Collection, AFolderWithoutRecursiveIsNotAnSpcAndAHintSaysWhy) {
     putIn("game/a.spc", spc("A", 1));
     const Outcome r = run(dir, {"game"});
@@ -221,7 +260,7 @@ TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRen
         const std::string set = "set" + std::to_string(signal);
         for (int i = 0; i < kFiles; ++i) putIn(set + "/s-" + std::to_string(10000 + i) + ".spc", song);
         RunSetup stop;
-        stop.stopOnOutput = true;  // the first block of lines, some 150 files in
+        stop.stopOnOutput = true;  // some 120 lines in
         stop.stopSignal = signal;
         stop.inChild = [] {
             const rlimit noCore{0, 0};

@@ -91,8 +91,11 @@ bool hasSpcExtension(const char* name) {
 
 namespace {
 
-// Walks the folder named name within parent (parent < 0: the folder at path).
-void walk(int parent, const std::string& name, const std::string& path,
+// Walks the folder named name within parent (parent < 0: the folder at
+// path). path is the one buffer of the whole walk: each level appends its
+// entry's name and takes it away again, so that memory grows with the
+// depth, not with its square.
+void walk(int parent, const std::string& name, std::string& path,
           const std::function<void(const std::string&)>& onFile,
           const std::function<void(const std::string&, int)>& onUnreadable) {
     std::vector<Entry> entries;
@@ -101,21 +104,27 @@ void walk(int parent, const std::string& name, const std::string& path,
         onUnreadable(path, errno);
         return;
     }
-    const std::string prefix = path == "/" ? path : path + "/";
+    const std::size_t length = path.size();
+    const bool root = path == "/";
     for (const Entry& entry : entries) {
+        path.resize(length);
+        if (!root) path += '/';
+        path += entry.name;
         if (entry.type == EntryType::Folder) {
-            walk(folder.get(), entry.name, prefix + entry.name, onFile, onUnreadable);
+            walk(folder.get(), entry.name, path, onFile, onUnreadable);
         } else {
-            onFile(prefix + entry.name);
+            onFile(path);
         }
     }
+    path.resize(length);
 }
 
 }  // namespace
 
 void walkFolder(const std::string& path, const std::function<void(const std::string&)>& onFile,
                 const std::function<void(const std::string&, int)>& onUnreadable) {
-    walk(-1, path, path, onFile, onUnreadable);
+    std::string walked = path;
+    walk(-1, path, walked, onFile, onUnreadable);
 }
 
 }  // namespace brindlemark::console
