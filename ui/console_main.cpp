@@ -126,7 +126,7 @@ int renameFiles(const Options& options) {
         // A dry run asks what it can without writing.
         std::string error;
         const bool created =
-            options.dryRun ? (options.journal.empty() ? journalFolderUsable(journalFolder(), error)
+            options.dryRun ? (options.journal.empty() ? readyJournalFolder(journalFolder(), false, error)
                                                       : journalFileCreatable(options.journal, error))
                            : (options.journal.empty() ? journal.createIn(journalFolder(), error)
                                                       : journal.create(options.journal, error));

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "platform/dry_run_file_system.h"
 #include "platform/real_file_system.h"
@@ -48,8 +51,11 @@ void printLine(const std::string& line) {
     }
 }
 
+// Removes a name of a file that bears two: 0, or the error number.
+using NameRemover = std::function<int(const char* path)>;
+
 // Undoes one record; true when it is undone or needed nothing.
-bool undoRecord(FileSystem& fileSystem, const JournalRecord& record, bool dryRun) {
+bool undoRecord(FileSystem& fileSystem, const NameRemover& removeName, const JournalRecord& record) {
     const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
     const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
     if (!withinOneFolder(record)) {
@@ -63,7 +69,7 @@ bool undoRecord(FileSystem& fileSystem, const JournalRecord& record, bool dryRun
     if (atNewName && atOldName) {
         // Killed between the link of the new name and the unlink of the old
         // one: the file bears both names, and loses the new one.
-        const bool removed = dryRun || unlink(record.newPath.c_str()) == 0;
+        const bool removed = removeName(record.newPath.c_str()) == 0;
         printLine(removed ? undoneLine : refusedLine);
         return removed;
     }
@@ -100,19 +106,35 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     brindlemark::platform::RealFileSystem realFileSystem;
     brindlemark::platform::DryRunFileSystem dryRunFileSystem;
     FileSystem& fileSystem = dryRun ? static_cast<FileSystem&>(dryRunFileSystem) : realFileSystem;
-    bool allUndone = true;
+    const NameRemover removeName = [&](const char* path) {
+        if (dryRun) return dryRunFileSystem.removeName(path);
+        return unlink(path) == 0 ? 0 : errno;
+    };
     const Journal& records = journal.journal();
+    std::vector<const JournalRecord*> givenBack;
+    std::size_t left = 0;
     for (std::size_t i = records.records.size(); i > records.undone; --i) {
         const JournalRecord& record = records.records[i - 1];
-        if (record.refused) continue;  // never made
-        if (!undoRecord(fileSystem, record, dryRun)) allUndone = false;
+        if (!record.isLeft()) continue;  // never made, or given back by an earlier undo
+        if (undoRecord(fileSystem, removeName, record)) {
+            givenBack.push_back(&record);
+        } else {
+            ++left;
+        }
         endRunIfSignalled();
     }
-    if (allUndone && !dryRun && records.hasMovesToUndo() && !journal.markUndone(error)) {
+    if (dryRun || !records.hasMovesToUndo()) return left == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+    if (left == 0) {
+        if (journal.markUndone(error)) return EXIT_SUCCESS;
         printError(error);
         return EXIT_FAILURE;
     }
-    return allUndone ? EXIT_SUCCESS : EXIT_FAILURE;
+    // The journal is marked gone through, so that the next plain --undo
+    // takes the run before it; the moves left stay to be tried again.
+    if (!journal.markGoneThrough(givenBack, error)) printError(error);
+    printError(std::to_string(left) + (left == 1 ? " file keeps its" : " files keep their") +
+               " new name; to try again: brindlemark --undo " + journal.path());
+    return EXIT_FAILURE;
 }
 
 }  // namespace brindlemark::console
