@@ -21,6 +21,7 @@
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal.h"
+#include "ui/console/journal_runs.h"
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
@@ -41,7 +42,8 @@ constexpr char USAGE[] =
     "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json] [-u [--tag-encoding ENC]]\n"
     "                   [--journal FILE | --no-journal] FILE...\n"
     "       brindlemark --show [-r] [--tag-encoding ENC] FILE...\n"
-    "       brindlemark --undo [-n] [JOURNAL]\n"
+    "       brindlemark --undo [-n] [JOURNAL | N]\n"
+    "       brindlemark --runs\n"
     "       brindlemark -h | -V\n";
 
 constexpr char HELP[] =
@@ -64,8 +66,11 @@ constexpr char HELP[] =
     "                     object per line\n"
     "  --journal FILE     write the run's journal to FILE\n"
     "  --no-journal       write no journal\n"
-    "  --undo [JOURNAL]   move the files of the newest run not yet undone (or of\n"
-    "                     JOURNAL) back to their old names\n"
+    "  --undo [JOURNAL | N]\n"
+    "                     move the files of the newest run not yet undone (or of\n"
+    "                     JOURNAL, or of run N of --runs) back to their old names\n"
+    "  --runs             list the runs of the journal folder, newest first and\n"
+    "                     numbered from 1: when, moves, undone, folder, journal\n"
     "  -h, --help         show this help\n"
     "  -V, --version      print the version\n"
     "\n"
@@ -102,6 +107,7 @@ struct Options {
     bool json = false;
     bool show = false;
     bool undo = false;
+    bool runs = false;
     bool noJournal = false;
     bool unicode = false;
     bool tagEncodingGiven = false;
@@ -185,12 +191,25 @@ int showTags(const Options& options) {
 }
 
 int undoRun(const Options& options) {
-    const int status = undoJournal(options.files.empty() ? std::string() : options.files.front(), options.dryRun);
+    std::string journal = options.files.empty() ? std::string() : options.files.front();
+    std::string error;
+    // A number names a run of --runs; a journal file so named is given as a path ("./2").
+    if (isRunNumber(journal) && !runJournal(journal, journal, error)) {
+        printError(error + "; nothing was undone");
+        finishRun();
+        return EXIT_FAILURE;
+    }
+    const int status = undoJournal(journal, options.dryRun);
+    return finishRun() ? status : EXIT_FAILURE;
+}
+
+int listJournalRuns() {
+    const int status = listRuns();
     return finishRun() ? status : EXIT_FAILURE;
 }
 
 // Options without a short form.
-enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding };
+enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns };
 
 constexpr char kShortOptions[] = "+:f:nruhV";
 const option kLongOptions[] = {
@@ -202,6 +221,7 @@ const option kLongOptions[] = {
     {"json", no_argument, nullptr, kJson},
     {"show", no_argument, nullptr, kShow},
     {"undo", no_argument, nullptr, kUndo},
+    {"runs", no_argument, nullptr, kRuns},
     {"journal", required_argument, nullptr, kJournal},
     {"no-journal", no_argument, nullptr, kNoJournal},
     {"help", no_argument, nullptr, 'h'},
@@ -258,6 +278,7 @@ int main(int argc, char** argv) {
             case kJson: options.json = true; break;
             case kShow: options.show = true; break;
             case kUndo: options.undo = true; break;
+            case kRuns: options.runs = true; break;
             case kNoJournal: options.noJournal = true; break;
             case kJournal:
                 options.journal = optarg;
@@ -278,11 +299,18 @@ int main(int argc, char** argv) {
     }
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
-        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven ||
+        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
             options.unicode || options.tagEncodingGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
+        if (!options.files.empty() && isRunNumber(options.files.front()) &&
+            options.files.front().find_first_not_of('0') == std::string::npos) {
+            return usageError("runs are numbered from 1 (see --runs); a journal file named " + options.files.front() +
+                              " is given as ./" + options.files.front());
+        }
+    } else if (options.runs) {
+        if (argc != 2) return usageError("--runs takes no other option and no FILE");
     } else if (options.files.empty()) {
         return usageError("no FILE given");
     }
@@ -300,5 +328,6 @@ int main(int argc, char** argv) {
     }
     deferStopSignals();
     if (options.undo) return undoRun(options);
+    if (options.runs) return listJournalRuns();
     return options.show ? showTags(options) : renameFiles(options);
 }

@@ -15,6 +15,9 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -199,6 +202,59 @@ TEST_F(Undo, ARunWhoseEveryMoveWasRefusedLeavesNoJournalAndUndoTakesTheRunBefore
     EXPECT_EQ(undo.out, "1 - Alpha.spc -> a.spc\n");
     EXPECT_EQ(undo.exitCode, 0);
     EXPECT_EQ(names("state/brindlemark/journal").size(), 1u);  // the first run's, marked undone
+}
+
+TEST_F(Undo, RunsAreListedNewestFirstAndUndoTakesARunByItsNumber) {
+    fs::create_directories(dir + "/files/sub");
+    put("files/a.spc", spc("Alpha", 1));
+    put("files/b.spc", spc("Beta", 2));
+    put("files/c.spc", spc("Gamma", 3));
+    put("files/sub/d.spc", spc("Delta", 4));
+    put("files/2", std::string("no journal"));
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"a.spc"}, {"b.spc"}, {"c.spc", "sub/d.spc"}}) {
+        ASSERT_EQ(run(args).exitCode, 0);
+    }
+    const std::string folder = dir + "/state/brindlemark/journal/";
+    std::vector<std::string> journals;
+    for (const std::string& name : names("state/brindlemark/journal")) journals.insert(journals.begin(), folder + name);
+    ASSERT_EQ(journals.size(), 3u);
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;
+        int exitCode;
+        const char* says;  // on standard error
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--undo", "02"}, "2 - Beta.spc -> b.spc\n", 0, ""},
+             {{"--undo", "2"}, "", 0, "nothing is left to undo"},
+             {{"--undo", "4"}, "", 1, "holds 3 runs"},
+             {{"--undo", "0"}, "", 2, "numbered from 1"},
+             {{"--undo", "00"}, "", 2, "numbered from 1"},
+             {{"--undo", "./2"}, "", 1, "./2 is not a brindlemark journal"},
+             {{"--runs", "a.spc"}, "", 2, "--runs takes no other option"},
+         }) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.out, c.out) << c.args[1] << ": " << r.err;
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[1] << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args[1] << ": " << r.err;
+    }
+    const Outcome listed = run({"--runs"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    const std::string when = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d";
+    const std::vector<std::string> expected{
+        "1  " + when + "  2 moves, 0 undone  2 folders  " + journals[0],
+        "2  " + when + "  1 move, 1 undone  " + dir + "/files  " + journals[1],
+        "3  " + when + "  1 move, 0 undone  " + dir + "/files  " + journals[2],
+    };
+    std::istringstream lines(listed.out);
+    std::string line;
+    for (const std::string& pattern : expected) {
+        ASSERT_TRUE(std::getline(lines, line)) << listed.out;
+        const auto escaped = std::regex_replace(pattern, std::regex(R"([.+])"), R"(\$&)");
+        EXPECT_TRUE(std::regex_match(line, std::regex(escaped))) << line << "\n" << escaped;
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << listed.out;
 }
 
 // A journal written by hand, record by record, and what undo makes of it

@@ -198,6 +198,16 @@ bool isSameFile(const FileIdentity& recorded, const FileIdentity& now) {
     return now.timesKnown && recorded.modified == now.modified && recorded.size == now.size;
 }
 
+std::vector<std::string> journalPaths(const std::string& folder) {
+    std::vector<std::string> paths = journalNames(folder);
+    for (std::string& path : paths) path = folder + "/" + path;
+    return paths;
+}
+
+bool journalRunStart(const std::string& path, std::time_t& start) {
+    return runStart(brindlemark::platform::nameOf(path.c_str()), start);
+}
+
 bool Journal::hasMovesToUndo() const {
     return std::any_of(records.begin() + static_cast<std::ptrdiff_t>(std::min(undone, records.size())), records.end(),
                        [](const JournalRecord& record) { return record.isLeft(); });

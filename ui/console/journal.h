@@ -106,6 +106,14 @@ bool parseJournal(const std::string& text, Journal& journal);
 // or not an absolute path. Empty when no home folder can be told.
 std::string journalFolder();
 
+// The paths of the journals of folder, newest first: the runs as --runs
+// numbers them from 1.
+std::vector<std::string> journalPaths(const std::string& folder);
+
+// The start of the run that a journal's name gives (UTC); false when the
+// name gives none.
+bool journalRunStart(const std::string& path, std::time_t& start);
+
 // A path written into a journal line, and read back; false for text that
 // no escaping gives.
 std::string escapeJournalPath(const std::string& path);

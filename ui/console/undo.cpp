@@ -102,6 +102,9 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     } else if (!journal.open(journalPath, dryRun, error)) {
         printError(error + "; nothing was undone");
         return EXIT_FAILURE;
+    } else if (!journal.journal().hasMovesToUndo()) {
+        printError("the run of " + journalPath + " is undone: nothing is left to undo");
+        return EXIT_SUCCESS;
     }
     brindlemark::platform::RealFileSystem realFileSystem;
     brindlemark::platform::DryRunFileSystem dryRunFileSystem;
