@@ -159,6 +159,29 @@ TEST_F(Collection, AnUnreadableSubFolderIsNamedTheWalkGoesOnAndTheRunExitsOne) {
     EXPECT_EQ(r.exitCode, 1);
 }
 
+TEST_F(Collection, JsonSaysWhyAMoveFailedWhereTheSystemSaid) {
+    put("taken.spc", spc("Dup", 5));
+    put("5 - Dup.spc", std::string("keep me"));
+    put("device.spc", spc("Con", 0));
+    put("fresh.spc", spc("Fresh", 3));
+    struct Case {
+        std::vector<std::string> args;
+        const char* ending;  // of the JSON line
+    };
+    const std::string why = ", \"error\": \"File exists\", \"errno\": \"EEXIST\"}\n";
+    for (const Case& c : std::vector<Case>{
+             {{"--json", "taken.spc"}, why.c_str()},
+             {{"--json", "--dry-run", "taken.spc"}, why.c_str()},
+             {{"--json", "--format", "%S", "device.spc"}, "\"line\": \"device.spc != Con.spc\"}\n"},  // refused by the batch
+             {{"--json", "--dry-run", "fresh.spc"}, "\"line\": \"fresh.spc -> 3 - Fresh.spc\"}\n"},
+         }) {
+        const Outcome r = run(dir, c.args);
+        const std::string ending = c.ending;
+        ASSERT_GE(r.out.size(), ending.size()) << c.args.back();
+        EXPECT_EQ(r.out.substr(r.out.size() - ending.size()), ending) << r.out;
+    }
+}
+
 TEST_F(Collection, EveryOutcomeOtherThanARenameExitsOneDryRunsToo) {
     put("good.spc", spc("Good", 1));
     put("1 - Good.spc", spc("Good", 1));  // already bears its new name

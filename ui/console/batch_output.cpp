@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
+#include "ui/console/errno_name.h"
 #include "ui/console/error_output.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
@@ -43,6 +46,16 @@ std::string outcomeJson(const FileOutcome& outcome) {
     json += "\", ";
     const std::string line = brindlemark::rename::outcomeLine(outcome);
     appendJsonBytesMember(json, "line", line.data(), line.size());
+    // Why a move failed, where the system said (the dry run too, where it
+    // knows the cause); the line stays as the dialog's.
+    if (outcome.outcome == Outcome::MoveFailed && outcome.error != 0) {
+        const std::string message = std::strerror(outcome.error);
+        json += ", ";
+        appendJsonBytesMember(json, "error", message.data(), message.size());
+        const char* name = errnoName(outcome.error);
+        json += ", \"errno\": ";
+        json += name != nullptr ? std::string("\"") + name + "\"" : std::to_string(outcome.error);
+    }
     json += '}';
     return json;
 }

@@ -7,8 +7,8 @@ namespace brindlemark::console {
 
 // Undoes the run whose journal is at journalPath, or, when it is empty, the
 // newest run of the journal folder with moves not yet undone and not gone
-// through (a newest
-// journal that cannot be used stops it, naming the journal). Takes the
+// through (a newest journal that cannot be used stops it, naming the
+// journal). Takes the
 // records after the last "undone" line, last to first, passes over the
 // moves that were refused, and moves each file back to its old name with
 // the never-replacing move, within its folder only, and only while the
