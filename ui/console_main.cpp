@@ -166,6 +166,7 @@ int renameFiles(const Options& options) {
                                                 return !stopSignalled();
                                             });
     endRunIfSignalled();
+    output.summarise(drop.size(), options.dryRun);
 
     const bool written = finishRun();  // the journal flushed to disk too
     return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;

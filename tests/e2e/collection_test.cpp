@@ -272,8 +272,45 @@ TEST_F(Collection, ProgressShowsOnATerminalOnlyWhenTheLinesGoElsewhereAndIsErase
     const Outcome r = runOnTerminal({"-r", "--dry-run", "set"}, [] {}, shown);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(shown.find(" of 1500 files"), std::string::npos) << shown;
-    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K") << shown;
+    // Erased before the summary, the one line that stays.
+    const std::string ending = "\r\033[Kbrindlemark: 1500 would be renamed\r\n";
+    ASSERT_GE(shown.size(), ending.size()) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - ending.size()), ending) << shown;
     EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Collection, ARunOfMoreThanOneFileEndsWithASummaryOnATerminal) {
+    putIn("set/good1.spc", spc("A", 1));
+    putIn("set/good2.spc", spc("B", 2));
+    putIn("set/3 - C.spc", spc("C", 3));  // already so named
+    putIn("set/taken.spc", spc("Dup", 5));
+    put("set/5 - Dup.spc", std::string("keep me"));
+    putIn("set/partial.spc", spc("Part"));
+    const std::string kept = "1 missing items, 1 name taken, 1 not SPC";
+    struct Case {
+        std::vector<std::string> args;
+        bool onTerminal;
+        std::string summary;  // empty: none
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"-r", "--dry-run", "set"}, true, "2 would be renamed, 1 already so named, 3 would keep their names: " + kept},
+             {{"-r", "--dry-run", "set"}, false, ""},
+             {{"--dry-run", "set/good1.spc"}, true, ""},
+             {{"-r", "--json", "--dry-run", "set"}, true, "2 would be renamed, 1 already so named, 3 would keep their names: " + kept},
+             {{"-r", "set"}, true, "2 renamed, 1 already so named, 3 kept their names: " + kept},
+             {{"--undo"}, true, "2 moved back"},
+         }) {
+        std::string shown;
+        const Outcome r = c.onTerminal ? runOnTerminal(c.args, [] {}, shown) : run(dir, c.args);
+        const std::string stderrText = c.onTerminal ? shown : r.err;
+        const std::size_t at = stderrText.find("brindlemark: ");
+        if (c.summary.empty()) {
+            EXPECT_EQ(at, std::string::npos) << c.args.back() << ": " << stderrText;
+        } else {
+            EXPECT_NE(stderrText.find("brindlemark: " + c.summary + "\r\n"), std::string::npos) << stderrText;
+        }
+        EXPECT_EQ(r.out.find(c.summary.empty() ? "brindlemark: " : c.summary), std::string::npos) << r.out;
+    }
 }
 
 TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRenamed) {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "ui/console/errno_name.h"
 #include "ui/console/error_output.h"
@@ -62,6 +63,15 @@ std::string outcomeJson(const FileOutcome& outcome) {
 
 void BatchOutput::add(const FileOutcome& outcome) {
     if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
+    switch (outcome.outcome) {
+        case Outcome::Renamed: ++(outcome.newPath == outcome.droppedPath ? alreadyNamed_ : renamed_); break;
+        case Outcome::MoveFailed: ++kept_[outcome.error == EEXIST ? kNameTaken : kMoveFailed]; break;
+        case Outcome::NotSpc: ++kept_[kNotSpc]; break;
+        case Outcome::ItemsMissing: ++kept_[kMissingItems]; break;
+        case Outcome::NoInformation: ++kept_[kNoInformation]; break;
+        case Outcome::PathTooLong: ++kept_[kPathTooLong]; break;
+        case Outcome::InvalidTemplate: ++kept_[kInvalidTemplate]; break;
+    }
     struct stat info;
     if (hintFolders_ && outcome.outcome == Outcome::NotSpc && stat(outcome.droppedPath.c_str(), &info) == 0 &&
         S_ISDIR(info.st_mode)) {
@@ -75,6 +85,24 @@ void BatchOutput::add(const FileOutcome& outcome) {
         endRunOnOutputFailure();
     }
     progress_.advance();
+}
+
+void BatchOutput::summarise(std::size_t files, bool dryRun) const {
+    static const char* const kCauseWords[kCauses] = {"missing items",  "name taken",    "move failed",     "not SPC",
+                                                     "no information", "path too long", "invalid template"};
+    std::size_t kept = 0;
+    std::vector<SummaryCount> causes;
+    for (int cause = 0; cause < kCauses; ++cause) {
+        kept += kept_[cause];
+        causes.push_back({kept_[cause], kCauseWords[cause]});
+    }
+    const bool one = kept == 1;
+    printSummary(files,
+                 {{renamed_, dryRun ? "would be renamed" : "renamed"},
+                  {alreadyNamed_, "already so named"},
+                  {kept, dryRun ? (one ? "would keep its name" : "would keep their names")
+                                : (one ? "kept its name" : "kept their names")}},
+                 causes);
 }
 
 }  // namespace brindlemark::console
