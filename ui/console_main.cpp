@@ -4,7 +4,13 @@
 // output, the journal and the undo each have their own file pair in
 // ui/console/.
 
+#include <fcntl.h>
 #include <getopt.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +24,7 @@
 #include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
 #include "ui/console/batch_output.h"
+#include "ui/console/dialog_name_style.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal.h"
@@ -154,10 +161,11 @@ int renameFiles(const Options& options) {
         : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
                        : realFileSystem;
     // The dialog's names unless -u: without it nothing is decoded.
-    const brindlemark::rename::NameStyle dialogStyle;
+    const DialogNameStyle dialogStyle;
     std::optional<brindlemark::console::UnicodeNameStyle> unicodeStyle;
     if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
-    const brindlemark::rename::NameStyle& style = unicodeStyle ? *unicodeStyle : dialogStyle;
+    const brindlemark::rename::NameStyle& style =
+        unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
     brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
@@ -166,10 +174,28 @@ int renameFiles(const Options& options) {
                                                 return !stopSignalled();
                                             });
     endRunIfSignalled();
+    if (dialogStyle.highBytesReplaced()) {
+        printError("tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them");
+    }
     output.summarise(drop.size(), options.dryRun);
 
     const bool written = finishRun();  // the journal flushed to disk too
     return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+// Says on standard error why --show read no tag at path: it does not exist,
+// is a folder (without -r), or cannot be read.
+void sayWhyNoTag(const char* path, bool recursive) {
+    struct stat info;
+    if (stat(path, &info) != 0) {
+        printError(std::string(path) + ": " + std::strerror(errno));
+    } else if (S_ISDIR(info.st_mode)) {
+        if (!recursive) printError(std::string(path) + " is a folder; with -r (--recursive) the SPC files inside it are shown");
+    } else if (const int fd = open(path, O_RDONLY | O_CLOEXEC); fd < 0) {
+        printError("cannot read " + std::string(path) + ": " + std::strerror(errno));
+    } else {
+        close(fd);
+    }
 }
 
 int showTags(const Options& options) {
@@ -182,7 +208,10 @@ int showTags(const Options& options) {
         ID666Tag tag;
         const char* path = file.path.c_str();
         const FileKind kind = brindlemark::rename::readTag(fileSystem, path, tag);
-        if (kind <= KIND_OPEN_FAILED) allRecognised = false;
+        if (kind <= KIND_OPEN_FAILED) {
+            allRecognised = false;
+            sayWhyNoTag(path, options.recursive);
+        }
         if (kind > 0) decoder.decodeTag(tag, decoded);
         const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();

@@ -33,6 +33,7 @@ protected:
         fs::create_directories(fs::path(dir + "/" + name).parent_path());
         put(name, bytes);
     }
+    void putIn(const std::string& name, const std::string& text) { putIn(name, spcbuild::Bytes(text.begin(), text.end())); }
     // Runs with standard error on a terminal; what it showed there goes to shown.
     Outcome runOnTerminal(const std::vector<std::string>& args, std::function<void()> inChild, std::string& shown) {
         int terminal = -1, side = -1;
@@ -180,6 +181,51 @@ TEST_F(Collection, JsonSaysWhyAMoveFailedWhereTheSystemSaid) {
         ASSERT_GE(r.out.size(), ending.size()) << c.args.back();
         EXPECT_EQ(r.out.substr(r.out.size() - ending.size()), ending) << r.out;
     }
+}
+
+TEST_F(Collection, HintsOnStandardErrorSayWhatToDoOncePerRun) {
+    spcbuild::TextTag accented;
+    accented.song = "Caf\xE9";
+    accented.game = "Game";
+    put("latin1.spc", spcbuild::spcWithTextTag(accented));
+    put("latin1-02.spc", spcbuild::spcWithTextTag(accented));
+    putIn("packed/set.RSN", std::string("rar"));
+    putIn("packed/more/b.zip", std::string("zip"));
+    putIn("mixed/a.spc", spc("Alpha", 1));
+    putIn("mixed/b.7z", std::string("7z"));
+    put("locked.spc", spc("Locked", 1));
+    chmod((dir + "/locked.spc").c_str(), 0);
+    chmod(dir.c_str(), 0755);
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;  // on standard error, once; empty: nothing at all
+        int exitCode;
+        bool asNobody = false;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--dry-run", "-f", "%S", "latin1.spc", "latin1-02.spc"},
+              "tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them", 1},  // one name for both
+             {{"--dry-run", "-u", "-f", "%S", "latin1.spc"}, "", 0},
+             {{"--dry-run", "-r", "packed"}, "no SPC file under packed, but 2 archives (.rsn, .rar, .7z, .zip): they must be unpacked first", 0},
+             {{"--dry-run", "-r", "mixed"}, "", 0},
+             {{"--dry-run", "gone.spc"}, dir + "/gone.spc: No such file or directory", 1},
+             {{"--show", "mixed"}, "mixed is a folder; with -r (--recursive) the SPC files inside it are shown", 1},
+             {{"--show", "gone.spc"}, "gone.spc: No such file or directory", 1},
+             {{"--show", "locked.spc"}, "cannot read locked.spc: Permission denied", 1, true},
+         }) {
+        const Outcome r = run(dir, c.args, c.asNobody);
+        if (c.asNobody && geteuid() != 0 && access((dir + "/locked.spc").c_str(), R_OK) == 0) continue;
+        const std::string line = "brindlemark: " + c.says + "\n";
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back() << ": " << r.err;
+        if (c.says.empty()) {
+            EXPECT_EQ(r.err, "") << c.args.back();
+            continue;
+        }
+        const std::size_t at = r.err.find(line);
+        EXPECT_NE(at, std::string::npos) << c.args.back() << ": " << r.err;
+        EXPECT_EQ(r.err.find(line, at + 1), std::string::npos) << "said twice: " << r.err;
+    }
+    EXPECT_EQ(run(dir, {"--show", "mixed"}).out.find("{\"path\": \"mixed\""), 0u) << "its JSON line as before";
 }
 
 TEST_F(Collection, EveryOutcomeOtherThanARenameExitsOneDryRunsToo) {

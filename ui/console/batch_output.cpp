@@ -61,6 +61,16 @@ std::string outcomeJson(const FileOutcome& outcome) {
     return json;
 }
 
+void BatchOutput::sayWhyNotSpc(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) printError(path + ": " + std::strerror(ENOENT));
+    } else if (hintFolders_ && S_ISDIR(info.st_mode)) {
+        printError(path + " is a folder; with -r (--recursive) the SPC files inside it are taken");
+        hintFolders_ = false;
+    }
+}
+
 void BatchOutput::add(const FileOutcome& outcome) {
     if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
     switch (outcome.outcome) {
@@ -72,12 +82,7 @@ void BatchOutput::add(const FileOutcome& outcome) {
         case Outcome::PathTooLong: ++kept_[kPathTooLong]; break;
         case Outcome::InvalidTemplate: ++kept_[kInvalidTemplate]; break;
     }
-    struct stat info;
-    if (hintFolders_ && outcome.outcome == Outcome::NotSpc && stat(outcome.droppedPath.c_str(), &info) == 0 &&
-        S_ISDIR(info.st_mode)) {
-        printError(outcome.droppedPath + " is a folder; with -r (--recursive) the SPC files inside it are taken");
-        hintFolders_ = false;
-    }
+    if (outcome.outcome == Outcome::NotSpc) sayWhyNotSpc(outcome.droppedPath);
     text_ = json_ ? outcomeJson(outcome) : brindlemark::rename::outcomeLine(outcome);
     text_ += '\n';
     errno = 0;

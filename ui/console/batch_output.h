@@ -36,6 +36,10 @@ public:
     void summarise(std::size_t files, bool dryRun) const;
 
 private:
+    // Says on standard error why a file is not an SPC where that is not
+    // plain: it does not exist, or (the first time) it is a folder.
+    void sayWhyNotSpc(const std::string& path);
+
     // Why files kept their names, in the summary's words.
     enum Cause { kMissingItems, kNameTaken, kMoveFailed, kNotSpc, kNoInformation, kPathTooLong, kInvalidTemplate, kCauses };
     std::size_t renamed_ = 0, alreadyNamed_ = 0;
