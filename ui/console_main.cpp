@@ -344,8 +344,9 @@ int main(int argc, char** argv) {
     } else if (options.files.empty()) {
         return usageError("no FILE given");
     }
-    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven || options.unicode)) {
-        return usageError("--show takes no other option but --recursive and --tag-encoding");
+    // --show prints JSON already: --json beside it changes nothing.
+    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicode)) {
+        return usageError("--show takes no other option but --recursive, --tag-encoding and --json");
     }
     if (options.tagEncodingGiven && !options.unicode && !options.show) {
         return usageError("--tag-encoding needs --unicode or --show: without them names keep no character from 0x80 up");
