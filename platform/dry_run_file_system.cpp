@@ -148,4 +148,19 @@ int DryRunFileSystem::moveNoReplace(const char* source, const char* target) {
     return 0;
 }
 
+int DryRunFileSystem::removeName(const char* path) {
+    std::string real;
+    if (!entryOnDisk(path, real)) return ENOENT;
+    struct statx info;
+    if (statx(AT_FDCWD, real.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
+    const std::string from = folderOf(path);
+    const int refused = refusal(from, from, info.stx_uid, setAttributes(info));
+    if (refused != 0) return refused;
+    NameKey key;
+    if (!keyOf(path, key)) return ENOENT;
+    taken_.erase(key);
+    freed_.insert(key);
+    return 0;
+}
+
 }  // namespace brindlemark::platform

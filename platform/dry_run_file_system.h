@@ -41,6 +41,10 @@ public:
     ReadOnlyFile openForReading(const char* path) override;
     int moveNoReplace(const char* source, const char* target) override;
     bool entryOnDisk(const std::string& path, std::string& onDisk) override;
+    // Pretends to remove the name path of an entry, as unlink would, when
+    // the kernel would allow it (the rules of a move out of its folder): 0,
+    // or the error number unlink would give.
+    int removeName(const char* path);
 
 private:
     // An entry's name within a folder known by device and inode.

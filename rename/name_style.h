@@ -1,6 +1,9 @@
 #ifndef BRINDLEMARK_RENAME_NAME_STYLE_H
 #define BRINDLEMARK_RENAME_NAME_STYLE_H
 
+#include <cstddef>
+#include <string>
+
 #include "spctag/id666_tag.h"
 
 namespace brindlemark::rename {
@@ -24,6 +27,13 @@ public:
     // Makes the new file name (stem and ".spc") safe in place; it may only
     // become shorter, and never ends inside a character.
     virtual void cleanName(char* name) const { cleanFileName(name); }
+    // Gives the cleaned name, which starts at nameStart in newPath, its final
+    // form (for instance normalised), which may be longer; the batch checks
+    // the path's length after it. The default leaves it as it is.
+    virtual void finishName(std::string& newPath, std::size_t nameStart) const {
+        static_cast<void>(newPath);
+        static_cast<void>(nameStart);
+    }
 };
 
 }  // namespace brindlemark::rename

@@ -54,13 +54,17 @@ FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platfor
     newPath.assign(path, folderLength);
     newPath += stem;
     newPath += SPC_EXTENSION;
-    if (newPath.size() > NEW_PATH_MAX_LENGTH) {
+    const auto tooLong = [&newPath, &result] {
+        if (newPath.size() <= NEW_PATH_MAX_LENGTH) return false;
         newPath.clear();
         result.outcome = Outcome::PathTooLong;
-        return result;
-    }
+        return true;
+    };
+    if (tooLong()) return result;
     style.cleanName(&newPath[folderLength]);
     newPath.resize(std::strlen(newPath.c_str()));
+    style.finishName(newPath, folderLength);
+    if (tooLong()) return result;
     // A device name is refused as the file system refuses a taken one.
     if (isDeviceName(newPath.c_str() + folderLength)) {
         result.outcome = Outcome::MoveFailed;

@@ -4,7 +4,13 @@
 // output, the journal and the undo each have their own file pair in
 // ui/console/.
 
+#include <fcntl.h>
 #include <getopt.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,9 +26,11 @@
 #include "spctag/id666_tag.h"
 #include "text/utf8.h"
 #include "ui/console/batch_output.h"
+#include "ui/console/dialog_name_style.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal.h"
+#include "ui/console/journal_runs.h"
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
@@ -43,7 +51,8 @@ constexpr char USAGE[] =
     "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json] [-u [--tag-encoding ENC]]\n"
     "                   [--journal FILE | --no-journal] FILE...\n"
     "       brindlemark --show [-r] [--tag-encoding ENC] FILE...\n"
-    "       brindlemark --undo [-n] [JOURNAL]\n"
+    "       brindlemark --undo [-n] [JOURNAL | N]\n"
+    "       brindlemark --runs\n"
     "       brindlemark -h | -V\n";
 
 constexpr char HELP[] =
@@ -66,8 +75,11 @@ constexpr char HELP[] =
     "                     object per line\n"
     "  --journal FILE     write the run's journal to FILE\n"
     "  --no-journal       write no journal\n"
-    "  --undo [JOURNAL]   move the files of the newest run not yet undone (or of\n"
-    "                     JOURNAL) back to their old names\n"
+    "  --undo [JOURNAL | N]\n"
+    "                     move the files of the newest run not yet undone (or of\n"
+    "                     JOURNAL, or of run N of --runs) back to their old names\n"
+    "  --runs             list the runs of the journal folder, newest first and\n"
+    "                     numbered from 1: when, moves, undone, folder, journal\n"
     "  -h, --help         show this help\n"
     "  -V, --version      print the version\n"
     "\n"
@@ -104,6 +116,7 @@ struct Options {
     bool json = false;
     bool show = false;
     bool undo = false;
+    bool runs = false;
     bool noJournal = false;
     bool unicode = false;
     bool tagEncodingGiven = false;
@@ -128,7 +141,7 @@ int renameFiles(const Options& options) {
         // A dry run asks what it can without writing.
         std::string error;
         const bool created =
-            options.dryRun ? (options.journal.empty() ? journalFolderUsable(journalFolder(), error)
+            options.dryRun ? (options.journal.empty() ? readyJournalFolder(journalFolder(), false, error)
                                                       : journalFileCreatable(options.journal, error))
                            : (options.journal.empty() ? journal.createIn(journalFolder(), error)
                                                       : journal.create(options.journal, error));
@@ -150,10 +163,11 @@ int renameFiles(const Options& options) {
         : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
                        : realFileSystem;
     // The dialog's names unless -u: without it nothing is decoded.
-    const brindlemark::rename::NameStyle dialogStyle;
+    const DialogNameStyle dialogStyle;
     std::optional<brindlemark::console::UnicodeNameStyle> unicodeStyle;
     if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
-    const brindlemark::rename::NameStyle& style = unicodeStyle ? *unicodeStyle : dialogStyle;
+    const brindlemark::rename::NameStyle& style =
+        unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
     brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
@@ -162,9 +176,28 @@ int renameFiles(const Options& options) {
                                                 return !stopSignalled();
                                             });
     endRunIfSignalled();
+    if (dialogStyle.highBytesReplaced()) {
+        printError("tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them");
+    }
+    output.summarise(drop.size(), options.dryRun);
 
     const bool written = finishRun();  // the journal flushed to disk too
     return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+// Says on standard error why --show read no tag at path: it does not exist,
+// is a folder (without -r), or cannot be read.
+void sayWhyNoTag(const char* path, bool recursive) {
+    struct stat info;
+    if (stat(path, &info) != 0) {
+        printError(std::string(path) + ": " + std::strerror(errno));
+    } else if (S_ISDIR(info.st_mode)) {
+        if (!recursive) printError(std::string(path) + " is a folder; with -r (--recursive) the SPC files inside it are shown");
+    } else if (const int fd = open(path, O_RDONLY | O_CLOEXEC); fd < 0) {
+        printError("cannot read " + std::string(path) + ": " + std::strerror(errno));
+    } else {
+        close(fd);
+    }
 }
 
 int showTags(const Options& options) {
@@ -177,7 +210,10 @@ int showTags(const Options& options) {
         ID666Tag tag;
         const char* path = file.path.c_str();
         const FileKind kind = brindlemark::rename::readTag(fileSystem, path, tag);
-        if (kind <= KIND_OPEN_FAILED) allRecognised = false;
+        if (kind <= KIND_OPEN_FAILED) {
+            allRecognised = false;
+            sayWhyNoTag(path, options.recursive);
+        }
         if (kind > 0) decoder.decodeTag(tag, decoded);
         const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
         if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
@@ -187,12 +223,25 @@ int showTags(const Options& options) {
 }
 
 int undoRun(const Options& options) {
-    const int status = undoJournal(options.files.empty() ? std::string() : options.files.front(), options.dryRun);
+    std::string journal = options.files.empty() ? std::string() : options.files.front();
+    std::string error;
+    // A number names a run of --runs; a journal file so named is given as a path ("./2").
+    if (isRunNumber(journal) && !runJournal(journal, journal, error)) {
+        printError(error + "; nothing was undone");
+        finishRun();
+        return EXIT_FAILURE;
+    }
+    const int status = undoJournal(journal, options.dryRun);
+    return finishRun() ? status : EXIT_FAILURE;
+}
+
+int listJournalRuns() {
+    const int status = listRuns();
     return finishRun() ? status : EXIT_FAILURE;
 }
 
 // Options without a short form.
-enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding };
+enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns };
 
 constexpr char kShortOptions[] = "+:f:nruhV";
 const option kLongOptions[] = {
@@ -204,6 +253,7 @@ const option kLongOptions[] = {
     {"json", no_argument, nullptr, kJson},
     {"show", no_argument, nullptr, kShow},
     {"undo", no_argument, nullptr, kUndo},
+    {"runs", no_argument, nullptr, kRuns},
     {"journal", required_argument, nullptr, kJournal},
     {"no-journal", no_argument, nullptr, kNoJournal},
     {"help", no_argument, nullptr, 'h'},
@@ -262,6 +312,7 @@ int main(int argc, char** argv) {
             case kJson: options.json = true; break;
             case kShow: options.show = true; break;
             case kUndo: options.undo = true; break;
+            case kRuns: options.runs = true; break;
             case kNoJournal: options.noJournal = true; break;
             case kJournal:
                 options.journal = optarg;
@@ -282,16 +333,24 @@ int main(int argc, char** argv) {
     }
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
-        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven ||
+        if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
             options.unicode || options.tagEncodingGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
+        if (!options.files.empty() && isRunNumber(options.files.front()) &&
+            options.files.front().find_first_not_of('0') == std::string::npos) {
+            return usageError("runs are numbered from 1 (see --runs); a journal file named " + options.files.front() +
+                              " is given as ./" + options.files.front());
+        }
+    } else if (options.runs) {
+        if (argc != 2) return usageError("--runs takes no other option and no FILE");
     } else if (options.files.empty()) {
         return usageError("no FILE given");
     }
-    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven || options.unicode)) {
-        return usageError("--show takes no other option but --recursive and --tag-encoding");
+    // --show prints JSON already: --json beside it changes nothing.
+    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicode)) {
+        return usageError("--show takes no other option but --recursive, --tag-encoding and --json");
     }
     if (options.tagEncodingGiven && !options.unicode && !options.show) {
         return usageError("--tag-encoding needs --unicode or --show: without them names keep no character from 0x80 up");
@@ -304,5 +363,6 @@ int main(int argc, char** argv) {
     }
     deferStopSignals();
     if (options.undo) return undoRun(options);
+    if (options.runs) return listJournalRuns();
     return options.show ? showTags(options) : renameFiles(options);
 }

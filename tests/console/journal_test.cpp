@@ -12,6 +12,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -89,7 +90,9 @@ TEST(JournalText, OnlyWholeRecordsCountAndMarksCoverWhatIsAboveThem) {
         std::vector<bool> refused;  // of each record read
         std::size_t undone;
         bool movesToUndo;
+        bool goneThrough = false;
     };
+    const auto back = [](const std::string& from, const std::string& to) { return "back\t" + from + "\t" + to + "\n"; };
     for (const Case& c : std::vector<Case>{
              {ab, false, {}, 0, false},  // no header line
              {"brindlemark journal 3\n" + ab, false, {}, 0, false},
@@ -100,6 +103,10 @@ TEST(JournalText, OnlyWholeRecordsCountAndMarksCoverWhatIsAboveThem) {
              {kHeader2 + ab + refusal("/f/a", "/f/b"), true, {true}, 0, false},
              {kHeader2 + ab + "undone\n" + cd, true, {false, false}, 1, true},
              {kHeader2 + ab + torn + "\nundone\n", true, {false, false}, 2, false},
+             {kHeader2 + ab + "undone\n" + cd + refusal("/f/a", "/f/b"), true, {false, false}, 1, true},
+             {kHeader2 + ab + cd + back("/f/c", "/f/d") + "tried\n", true, {false, false}, 0, true, true},
+             {kHeader2 + ab + back("/f/a", "/f/b") + "tried\n" + cd, true, {false, false}, 0, true, false},
+             {kHeader2 + ab + back("/f/a", "/f/b") + "tried\nundone\n", true, {false}, 1, false, false},
          }) {
         Journal journal;
         ASSERT_EQ(parseJournal(c.text, journal), c.isJournal) << c.text;
@@ -108,6 +115,50 @@ TEST(JournalText, OnlyWholeRecordsCountAndMarksCoverWhatIsAboveThem) {
         EXPECT_EQ(refused, c.refused) << c.text;
         EXPECT_EQ(journal.undone, c.undone) << c.text;
         EXPECT_EQ(journal.hasMovesToUndo(), c.movesToUndo) << c.text;
+        EXPECT_EQ(journal.goneThrough, c.goneThrough) << c.text;
+    }
+}
+
+TEST(JournalIdentity, TheSameFileIsTheSameInodeBornAtTheSameTimeOrElseOfTheSameSizeAndTime) {
+    FileIdentity recorded;
+    recorded.device = 8;
+    recorded.inode = 9;
+    recorded.timesKnown = true;
+    recorded.birthKnown = true;
+    recorded.birth = {100, 1};
+    recorded.modified = {200, 2};
+    recorded.size = 300;
+    FileIdentity noBirth = recorded;
+    noBirth.birthKnown = false;
+    noBirth.birth = {};
+    FileIdentity format1;
+    format1.device = 8;
+    format1.inode = 9;
+    struct Case {
+        const char* what;
+        const FileIdentity& recorded;
+        std::function<void(FileIdentity&)> change;
+        bool same;
+    };
+    const auto none = [](FileIdentity&) {};
+    for (const Case& c : std::vector<Case>{
+             {"unchanged", recorded, none, true},
+             {"another device (a new mount)", recorded, [](FileIdentity& f) { f.device = 1; }, true},
+             {"written to since", recorded, [](FileIdentity& f) { f.modified = {250, 0}, f.size = 301; }, true},
+             {"a reused inode", recorded, [](FileIdentity& f) { f.birth = {150, 0}; }, false},
+             {"another inode", recorded, [](FileIdentity& f) { f.inode = 10; }, false},
+             {"now without birth time", recorded, [](FileIdentity& f) { f.birthKnown = false; }, false},
+             {"no birth time, unchanged", noBirth, none, true},
+             {"no birth time, touched", noBirth, [](FileIdentity& f) { f.modified = {200, 3}; }, false},
+             {"no birth time, another size", noBirth, [](FileIdentity& f) { f.size = 299; }, false},
+             {"no birth time, another device", noBirth, [](FileIdentity& f) { f.device = 1; }, true},
+             {"format 1, the same device and inode", format1, [](FileIdentity& f) { f.size = 1; }, true},
+             {"format 1, another device", format1, [](FileIdentity& f) { f.device = 1; }, false},
+         }) {
+        FileIdentity now = c.recorded;
+        now.timesKnown = true;
+        c.change(now);
+        EXPECT_EQ(isSameFile(c.recorded, now), c.same) << c.what;
     }
 }
 
@@ -167,28 +218,49 @@ TEST_F(JournalFiles, AnUndoneMarkStartsALineOfItsOwnAndCoversTheJournal) {
 }
 
 TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
-    fs::create_directories(dir + "/journal");
     const std::time_t now = 1800000000;
     struct Journal {
         int daysOld;
         bool undone, kept;
     };
-    std::vector<Journal> journals{{0, false, true}, {1, true, false}};
-    for (int i = 0; i < 98; ++i) journals.push_back({30, false, true});  // the newest 100 stay
-    journals.push_back({60, false, true});  // beyond the newest 100, but recent
-    for (int i = 0; i < 3; ++i) journals.push_back({91 + i, false, false});
-    std::set<std::string> kept{"notes.txt"}, left;
-    file("journal/notes.txt");
-    for (std::size_t i = 0; i < journals.size(); ++i) {
-        const std::time_t start = now - journals[i].daysOld * 86400 - static_cast<std::time_t>(i);
-        char name[64];
-        std::strftime(name, sizeof name, "%Y%m%dT%H%M%S.000000000Z-1.journal", std::gmtime(&start));
-        file("journal/" + std::string(name), kHeader2 + move("/f/a", "/f/b") + (journals[i].undone ? "undone\n" : ""));
-        if (journals[i].kept) kept.insert(name);
+    // count journals of one kind, newest first
+    const auto repeat = [](std::vector<Journal>& into, int count, Journal journal) {
+        for (int i = 0; i < count; ++i) into.push_back(journal);
+    };
+    struct Case {
+        const char* what;
+        std::vector<Journal> journals;
+    };
+    std::vector<Case> cases(4);
+    cases[0].what = "the newest 100 and recent ones stay";
+    cases[0].journals = {{0, false, true}, {1, true, false}};
+    repeat(cases[0].journals, 98, {30, false, true});
+    cases[0].journals.push_back({60, false, true});  // beyond the newest 100, but recent
+    repeat(cases[0].journals, 3, {91, false, false});
+    cases[1].what = "undone journals removed take no place among the newest";
+    repeat(cases[1].journals, 100, {1, true, false});
+    cases[1].journals.push_back({200, false, true});
+    cases[2].what = "the 100th newest stays";
+    repeat(cases[2].journals, 100, {200, false, true});
+    cases[3].what = "the 101st newest goes";
+    repeat(cases[3].journals, 100, {200, false, true});
+    cases[3].journals.push_back({200, false, false});
+    for (const Case& c : cases) {
+        const std::string folder = std::string("journal ") + c.what;
+        fs::create_directories(dir + "/" + folder);
+        std::set<std::string> kept{"notes.txt"}, left;
+        file(folder + "/notes.txt");
+        for (std::size_t i = 0; i < c.journals.size(); ++i) {
+            const std::time_t start = now - c.journals[i].daysOld * 86400 - static_cast<std::time_t>(i);
+            char name[64];
+            std::strftime(name, sizeof name, "%Y%m%dT%H%M%S.000000000Z-1.journal", std::gmtime(&start));
+            file(folder + "/" + name, kHeader2 + move("/f/a", "/f/b") + (c.journals[i].undone ? "undone\n" : ""));
+            if (c.journals[i].kept) kept.insert(name);
+        }
+        pruneJournals(dir + "/" + folder, now);
+        for (const auto& entry : fs::directory_iterator(dir + "/" + folder)) left.insert(entry.path().filename().string());
+        EXPECT_EQ(left, kept) << c.what;
     }
-    pruneJournals(dir + "/journal", now);
-    for (const auto& entry : fs::directory_iterator(dir + "/journal")) left.insert(entry.path().filename().string());
-    EXPECT_EQ(left, kept);
 }
 
 TEST_F(JournalFiles, AWalkNeverLeavesTheTreeThroughAFolderSwappedForALink) {

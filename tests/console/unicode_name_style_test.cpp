@@ -72,4 +72,21 @@ TEST(UnicodeNameStyle, NamesKeepTheirCharactersAndLoseWhatNoNameMayHold) {
     }
 }
 
+TEST(UnicodeNameStyle, ANameIsPutInNfcEvenWhereThatMakesItLonger) {
+    struct Case {
+        std::string name, finished;
+    };
+    const UnicodeNameStyle style;
+    for (const Case& c : {
+             Case{"\xE0\xA5\x98.spc", "\xE0\xA4\x95\xE0\xA4\xBC.spc"},              // U+0958
+             Case{"\xEF\xAC\xAA.spc", "\xD7\xA9\xD7\x81.spc"},                      // U+FB2A
+             Case{"\xF0\x9D\x85\x9E.spc", "\xF0\x9D\x85\x97\xF0\x9D\x85\xA5.spc"},  // U+1D15E
+             Case{"Pok\xC3\xA9mon.spc", "Pok\xC3\xA9mon.spc"},
+         }) {
+        std::string path = "/music/" + c.name;
+        style.finishName(path, 7);
+        EXPECT_EQ(path, "/music/" + c.finished) << c.name;
+    }
+}
+
 }  // namespace

@@ -33,6 +33,7 @@ protected:
         fs::create_directories(fs::path(dir + "/" + name).parent_path());
         put(name, bytes);
     }
+    void putIn(const std::string& name, const std::string& text) { putIn(name, spcbuild::Bytes(text.begin(), text.end())); }
     // Runs with standard error on a terminal; what it showed there goes to shown.
     Outcome runOnTerminal(const std::vector<std::string>& args, std::function<void()> inChild, std::string& shown) {
         int terminal = -1, side = -1;
@@ -97,6 +98,45 @@ TEST_F(Collection, AFolderTreeIsTheDropOfItsSpcFilesInByteOrder) {
                                              "game/pipe.spc", "9 - Loose.spc"}));
 }
 
+// Makes a chain of levels folders of the given name below the open folder
+// at, by descriptor: the whole path is far beyond PATH_MAX.
+void makeChain(int at, const std::string& name, int levels) {
+    if (levels == 0) return;
+    ASSERT_EQ(mkdirat(at, name.c_str(), 0755), 0);
+    const int below = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY);
+    makeChain(below, name, levels - 1);
+    close(below);
+}
+
+void removeChain(int at, const std::string& name) {
+    const int below = openat(at, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (below < 0) return;
+    removeChain(below, name);
+    close(below);
+    unlinkat(at, name.c_str(), AT_REMOVEDIR);
+}
+
+TEST_F(Collection, AWalkHoldsMemoryInProportionToTheDepthOfTheTree) {
+    const std::string name(250, 'd');
+    const int top = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    struct Case {
+        const char* what;
+        int levels;
+        long peakKiB = 0;
+    };
+    std::vector<Case> cases{{"one level", 1}, {"600 levels", 600}};
+    for (Case& c : cases) {
+        makeChain(top, name, c.levels);
+        const Outcome walked = run(dir, {"-r", "--dry-run", "--no-journal", name});
+        EXPECT_EQ(walked.exitCode, 0) << c.what << ": " << walked.err;
+        c.peakKiB = walked.peakMemoryKiB;
+        removeChain(top, name);
+    }
+    close(top);
+    // Each level holding its whole path twice would take about 600 * 600 * 251 bytes (86 MiB).
+    EXPECT_LT(cases[1].peakKiB - cases[0].peakKiB, 8 * 1024) << cases[0].peakKiB << " KiB, then " << cases[1].peakKiB;
+}
+
 TEST_F(Collection, AFolderWithoutRecursiveIsNotAnSpcAndAHintSaysWhy) {
     putIn("game/a.spc", spc("A", 1));
     const Outcome r = run(dir, {"game"});
@@ -118,6 +158,74 @@ TEST_F(Collection, AnUnreadableSubFolderIsNamedTheWalkGoesOnAndTheRunExitsOne) {
     EXPECT_EQ(r.out, "a.spc -> 1 - A.spc\n");
     EXPECT_NE(r.err.find("cannot read folder " + dir + "/set/locked"), std::string::npos) << r.err;
     EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(Collection, JsonSaysWhyAMoveFailedWhereTheSystemSaid) {
+    put("taken.spc", spc("Dup", 5));
+    put("5 - Dup.spc", std::string("keep me"));
+    put("device.spc", spc("Con", 0));
+    put("fresh.spc", spc("Fresh", 3));
+    struct Case {
+        std::vector<std::string> args;
+        const char* ending;  // of the JSON line
+    };
+    const std::string why = ", \"error\": \"File exists\", \"errno\": \"EEXIST\"}\n";
+    for (const Case& c : std::vector<Case>{
+             {{"--json", "taken.spc"}, why.c_str()},
+             {{"--json", "--dry-run", "taken.spc"}, why.c_str()},
+             {{"--json", "--format", "%S", "device.spc"}, "\"line\": \"device.spc != Con.spc\"}\n"},  // refused by the batch
+             {{"--json", "--dry-run", "fresh.spc"}, "\"line\": \"fresh.spc -> 3 - Fresh.spc\"}\n"},
+         }) {
+        const Outcome r = run(dir, c.args);
+        const std::string ending = c.ending;
+        ASSERT_GE(r.out.size(), ending.size()) << c.args.back();
+        EXPECT_EQ(r.out.substr(r.out.size() - ending.size()), ending) << r.out;
+    }
+}
+
+TEST_F(Collection, HintsOnStandardErrorSayWhatToDoOncePerRun) {
+    spcbuild::TextTag accented;
+    accented.song = "Caf\xE9";
+    accented.game = "Game";
+    put("latin1.spc", spcbuild::spcWithTextTag(accented));
+    put("latin1-02.spc", spcbuild::spcWithTextTag(accented));
+    putIn("packed/set.RSN", std::string("rar"));
+    putIn("packed/more/b.zip", std::string("zip"));
+    putIn("mixed/a.spc", spc("Alpha", 1));
+    putIn("mixed/b.7z", std::string("7z"));
+    put("locked.spc", spc("Locked", 1));
+    chmod((dir + "/locked.spc").c_str(), 0);
+    chmod(dir.c_str(), 0755);
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;  // on standard error, once; empty: nothing at all
+        int exitCode;
+        bool asNobody = false;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--dry-run", "-f", "%S", "latin1.spc", "latin1-02.spc"},
+              "tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them", 1},  // one name for both
+             {{"--dry-run", "-u", "-f", "%S", "latin1.spc"}, "", 0},
+             {{"--dry-run", "-r", "packed"}, "no SPC file under packed, but 2 archives (.rsn, .rar, .7z, .zip): they must be unpacked first", 0},
+             {{"--dry-run", "-r", "mixed"}, "", 0},
+             {{"--dry-run", "gone.spc"}, dir + "/gone.spc: No such file or directory", 1},
+             {{"--show", "mixed"}, "mixed is a folder; with -r (--recursive) the SPC files inside it are shown", 1},
+             {{"--show", "gone.spc"}, "gone.spc: No such file or directory", 1},
+             {{"--show", "locked.spc"}, "cannot read locked.spc: Permission denied", 1, true},
+         }) {
+        const Outcome r = run(dir, c.args, c.asNobody);
+        if (c.asNobody && geteuid() != 0 && access((dir + "/locked.spc").c_str(), R_OK) == 0) continue;
+        const std::string line = "brindlemark: " + c.says + "\n";
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back() << ": " << r.err;
+        if (c.says.empty()) {
+            EXPECT_EQ(r.err, "") << c.args.back();
+            continue;
+        }
+        const std::size_t at = r.err.find(line);
+        EXPECT_NE(at, std::string::npos) << c.args.back() << ": " << r.err;
+        EXPECT_EQ(r.err.find(line, at + 1), std::string::npos) << "said twice: " << r.err;
+    }
+    EXPECT_EQ(run(dir, {"--show", "mixed"}).out.find("{\"path\": \"mixed\""), 0u) << "its JSON line as before";
 }
 
 TEST_F(Collection, EveryOutcomeOtherThanARenameExitsOneDryRunsToo) {
@@ -210,8 +318,45 @@ TEST_F(Collection, ProgressShowsOnATerminalOnlyWhenTheLinesGoElsewhereAndIsErase
     const Outcome r = runOnTerminal({"-r", "--dry-run", "set"}, [] {}, shown);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(shown.find(" of 1500 files"), std::string::npos) << shown;
-    EXPECT_EQ(shown.substr(shown.size() - 4), "\r\033[K") << shown;
+    // Erased before the summary, the one line that stays.
+    const std::string ending = "\r\033[Kbrindlemark: 1500 would be renamed\r\n";
+    ASSERT_GE(shown.size(), ending.size()) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - ending.size()), ending) << shown;
     EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Collection, ARunOfMoreThanOneFileEndsWithASummaryOnATerminal) {
+    putIn("set/good1.spc", spc("A", 1));
+    putIn("set/good2.spc", spc("B", 2));
+    putIn("set/3 - C.spc", spc("C", 3));  // already so named
+    putIn("set/taken.spc", spc("Dup", 5));
+    put("set/5 - Dup.spc", std::string("keep me"));
+    putIn("set/partial.spc", spc("Part"));
+    const std::string kept = "1 missing items, 1 name taken, 1 not SPC";
+    struct Case {
+        std::vector<std::string> args;
+        bool onTerminal;
+        std::string summary;  // empty: none
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"-r", "--dry-run", "set"}, true, "2 would be renamed, 1 already so named, 3 would keep their names: " + kept},
+             {{"-r", "--dry-run", "set"}, false, ""},
+             {{"--dry-run", "set/good1.spc"}, true, ""},
+             {{"-r", "--json", "--dry-run", "set"}, true, "2 would be renamed, 1 already so named, 3 would keep their names: " + kept},
+             {{"-r", "set"}, true, "2 renamed, 1 already so named, 3 kept their names: " + kept},
+             {{"--undo"}, true, "2 moved back"},
+         }) {
+        std::string shown;
+        const Outcome r = c.onTerminal ? runOnTerminal(c.args, [] {}, shown) : run(dir, c.args);
+        const std::string stderrText = c.onTerminal ? shown : r.err;
+        const std::size_t at = stderrText.find("brindlemark: ");
+        if (c.summary.empty()) {
+            EXPECT_EQ(at, std::string::npos) << c.args.back() << ": " << stderrText;
+        } else {
+            EXPECT_NE(stderrText.find("brindlemark: " + c.summary + "\r\n"), std::string::npos) << stderrText;
+        }
+        EXPECT_EQ(r.out.find(c.summary.empty() ? "brindlemark: " : c.summary), std::string::npos) << r.out;
+    }
 }
 
 TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRenamed) {
@@ -221,7 +366,7 @@ TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRen
         const std::string set = "set" + std::to_string(signal);
         for (int i = 0; i < kFiles; ++i) putIn(set + "/s-" + std::to_string(10000 + i) + ".spc", song);
         RunSetup stop;
-        stop.stopOnOutput = true;  // the first block of lines, some 150 files in
+        stop.stopOnOutput = true;  // some 120 lines in
         stop.stopSignal = signal;
         stop.inChild = [] {
             const rlimit noCore{0, 0};

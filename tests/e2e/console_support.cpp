@@ -4,6 +4,8 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -60,6 +62,10 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
         ADD_FAILURE() << "pipe";
         return result;
     }
+    constexpr int kStopPipeSize = 4096;
+    if (setup.stopOnOutput && fcntl(outPipe[1], F_SETPIPE_SZ, kStopPipeSize) != kStopPipeSize) {
+        ADD_FAILURE() << "cannot make the output pipe one page";
+    }
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(outPipe[1], 1);
@@ -94,11 +100,22 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
             kill(pid, setup.stopSignal);
             stopSent = true;
         }
+        if (!stopSent && setup.stopOnOutput) {
+            // Standard output is left unread until the pipe is full.
+            int waiting = 0;
+            if (ioctl(outPipe[0], FIONREAD, &waiting) == 0 && waiting >= kStopPipeSize) {
+                kill(pid, setup.stopSignal);
+                stopSent = true;
+            }
+        }
+        fds[0].events = !stopSent && setup.stopOnOutput ? 0 : POLLIN;
         auto wake = deadline;
         if (!stopSent && setup.stopAfterMs >= 0) wake = std::min(wake, started + std::chrono::milliseconds(setup.stopAfterMs));
+        // While the pipe fills, look again soon.
+        if (!stopSent && setup.stopOnOutput) wake = std::min(wake, now + std::chrono::milliseconds(5));
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(wake - now);
         const int ready = left.count() > 0 ? poll(fds, 2, static_cast<int>(left.count())) : 0;
-        if (ready == 0 && !stopSent && setup.stopAfterMs >= 0) continue;
+        if (ready == 0 && !stopSent && (setup.stopAfterMs >= 0 || setup.stopOnOutput)) continue;
         if (ready <= 0) {
             kill(pid, SIGKILL);
             ADD_FAILURE() << "brindlemark did not end";
@@ -110,10 +127,6 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(n));
-                if (i == 0 && setup.stopOnOutput && !stopSent) {
-                    kill(pid, setup.stopSignal);
-                    stopSent = true;
-                }
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;
@@ -125,7 +138,9 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
         if (p.fd >= 0) close(p.fd);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    result.peakMemoryKiB = usage.ru_maxrss;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     return result;

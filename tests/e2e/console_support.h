@@ -24,6 +24,7 @@ struct Outcome {
     int exitCode = -1;  // -1 when it did not exit by itself
     int signal = 0;     // the signal that ended it, if one did
     std::string out, err;
+    long peakMemoryKiB = 0;  // the most memory it held at once (resident)
 };
 
 // Runs brindlemark in folder with the arguments; fails the test if it has
@@ -40,7 +41,9 @@ struct RunSetup {
     std::vector<std::pair<std::string, std::string>> environment;  // set in the child
     std::function<void()> inChild;  // called in the child just before brindlemark starts
     int stopAfterMs = -1;           // when >= 0, the signal below is sent after so long
-    bool stopOnOutput = false;      // or as soon as standard output gives something
+    // Or once standard output has filled its pipe, cut to one page, unread:
+    // the run is then held half-way in a write, however loaded the machine.
+    bool stopOnOutput = false;
     int stopSignal = SIGKILL;
 };
 Outcome run(const std::string& folder, const std::vector<std::string>& args, const RunSetup& setup);

@@ -161,6 +161,7 @@ TEST_F(Console, ShowPrintsEachRecordAsOneAsciiJsonLine) {
     const Outcome r = run(dir, {"--show", "a.spc", "notes.txt", "gone.spc"});
     EXPECT_EQ(r.exitCode, 1);  // two FILEs were not recognised
     EXPECT_EQ(run(dir, {"--show", "a.spc"}).exitCode, 0);
+    EXPECT_EQ(run(dir, {"--json", "--show", "a.spc", "notes.txt", "gone.spc"}).out, r.out) << "--show prints JSON already";
     EXPECT_EQ(r.out,
               "{\"path\": \"a.spc\", \"kind\": 1, \"binaryFormat\": 0, \"textEncoding\": \"windows-1252\", "
               "\"song\": \"q\\\"b\\\\s\\u0001\\u00e9\", "

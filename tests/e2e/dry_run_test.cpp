@@ -293,6 +293,16 @@ const std::vector<Case> kKernelCases = {
      {"a.spc", "b.spc"}, Who::Nobody,
      "b.spc -> 2 - Beta.spc\n"
      "a.spc != 1 - Alpha.spc\n"},
+    {"StickyFolderOfTheMoverAnotherUsersFile",
+     [](DryRunFixture& f) {
+         f.folder("sub", 01777);
+         f.put("sub/a.spc", spc("Alpha", 1));  // root's, in a folder the mover owns
+         f.owner("sub", kNobody);
+         chmod(f.path("sub").c_str(), 01777);
+         chmod(f.dir.c_str(), 0755);
+         return "";
+     },
+     {"sub/a.spc"}, Who::Nobody, "a.spc -> 1 - Alpha.spc\n"},
     {"FolderNotWritable", alphaInSub(0555), {"sub/a.spc"}, Who::Nobody, "a.spc != 1 - Alpha.spc\n"},
     {"FolderNotWritableButPermissionsOverridden", alphaInSub(0555), {"sub/a.spc"}, Who::NobodyOverridingPermissions,
      "a.spc -> 1 - Alpha.spc\n"},

@@ -15,6 +15,9 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -85,11 +88,54 @@ TEST_F(Undo, NeverReplacesAndLeavesAFileRenamedSinceAlone) {
     EXPECT_EQ(read("files/1 - Alpha.spc"), spc("Alpha", 1));
     EXPECT_EQ(read("files/mine.spc"), spc("Beta", 2));
 
-    // Not marked undone: the same run again does only what is left.
+    // Marked gone through, not undone: a plain --undo takes the run before
+    // it (there is none), and the journal named by its path, as the message
+    // says, retries only what is left.
+    const std::string journal = (dir + "/state/brindlemark/journal/") + *names("state/brindlemark/journal").begin();
+    EXPECT_NE(undo.err.find("2 files keep their new name; to try again: brindlemark --undo " + journal), std::string::npos)
+        << undo.err;
+    EXPECT_EQ(run({"--undo"}).out, "");
     fs::remove(dir + "/files/a.spc");
-    const Outcome again = run({"--undo"});
-    EXPECT_EQ(again.out, "1 - Alpha.spc -> a.spc\n2 - Beta.spc is no longer the renamed file\n"
-                         "c.spc still bears its old name\n");
+    const Outcome again = run({"--undo", journal});
+    EXPECT_EQ(again.out, "1 - Alpha.spc -> a.spc\n2 - Beta.spc is no longer the renamed file\n");
+    EXPECT_EQ(again.exitCode, 1);
+    fs::rename(dir + "/files/mine.spc", dir + "/files/2 - Beta.spc");
+    const Outcome last = run({"--undo", journal});
+    EXPECT_EQ(last.out, "2 - Beta.spc -> b.spc\n");
+    EXPECT_EQ(last.exitCode, 0) << last.err;
+    EXPECT_EQ(names("state/brindlemark/journal").size(), 1u);
+    EXPECT_EQ(run({"--undo", journal}).out, "") << "marked undone once nothing was left";
+}
+
+TEST_F(Undo, EachPlainUndoStepsBackOneRunAndPassesOverARunItWentThrough) {
+    struct Step {
+        const char* what;
+        std::function<void()> before;
+        std::vector<std::string> args;
+        const char* out;
+        int exitCode;
+    };
+    put("files/a.spc", spc("Alpha", 1));
+    put("files/b.spc", spc("Beta", 2));
+    put("files/c.spc", spc("Gamma", 3));
+    for (const Step& step : std::vector<Step>{
+             {"the first run", [] {}, {"a.spc"}, "a.spc -> 1 - Alpha.spc\n", 0},
+             {"the second run", [] {}, {"b.spc", "c.spc"}, "c.spc -> 3 - Gamma.spc\nb.spc -> 2 - Beta.spc\n", 0},
+             {"the second run, one file moved by hand",
+              [&] { fs::rename(dir + "/files/3 - Gamma.spc", dir + "/files/away.spc"); }, {"--undo"},
+              "2 - Beta.spc -> b.spc\n3 - Gamma.spc is no longer the renamed file\n", 1},
+             {"the first run", [] {}, {"--undo"}, "1 - Alpha.spc -> a.spc\n", 0},
+             {"nothing left", [] {}, {"--undo"}, "", 1},
+         }) {
+        step.before();
+        const Outcome r = run(step.args);
+        EXPECT_EQ(r.out, step.out) << step.what << ": " << r.err;
+        EXPECT_EQ(r.exitCode, step.exitCode) << step.what << ": " << r.err;
+    }
+    // Pruning keeps the journal gone through, as one not undone.
+    put("files/d.spc", spc("Delta", 4));
+    ASSERT_EQ(run({"d.spc"}).exitCode, 0);
+    EXPECT_EQ(names("state/brindlemark/journal").size(), 2u);
 }
 
 TEST_F(Undo, ANameFreedAndTakenAgainInOneRunIsGivenBackInTurn) {
@@ -158,6 +204,59 @@ TEST_F(Undo, ARunWhoseEveryMoveWasRefusedLeavesNoJournalAndUndoTakesTheRunBefore
     EXPECT_EQ(names("state/brindlemark/journal").size(), 1u);  // the first run's, marked undone
 }
 
+TEST_F(Undo, RunsAreListedNewestFirstAndUndoTakesARunByItsNumber) {
+    fs::create_directories(dir + "/files/sub");
+    put("files/a.spc", spc("Alpha", 1));
+    put("files/b.spc", spc("Beta", 2));
+    put("files/c.spc", spc("Gamma", 3));
+    put("files/sub/d.spc", spc("Delta", 4));
+    put("files/2", std::string("no journal"));
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"a.spc"}, {"b.spc"}, {"c.spc", "sub/d.spc"}}) {
+        ASSERT_EQ(run(args).exitCode, 0);
+    }
+    const std::string folder = dir + "/state/brindlemark/journal/";
+    std::vector<std::string> journals;
+    for (const std::string& name : names("state/brindlemark/journal")) journals.insert(journals.begin(), folder + name);
+    ASSERT_EQ(journals.size(), 3u);
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;
+        int exitCode;
+        const char* says;  // on standard error
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"--undo", "02"}, "2 - Beta.spc -> b.spc\n", 0, ""},
+             {{"--undo", "2"}, "", 0, "nothing is left to undo"},
+             {{"--undo", "4"}, "", 1, "holds 3 runs"},
+             {{"--undo", "0"}, "", 2, "numbered from 1"},
+             {{"--undo", "00"}, "", 2, "numbered from 1"},
+             {{"--undo", "./2"}, "", 1, "./2 is not a brindlemark journal"},
+             {{"--runs", "a.spc"}, "", 2, "--runs takes no other option"},
+         }) {
+        const Outcome r = run(c.args);
+        EXPECT_EQ(r.out, c.out) << c.args[1] << ": " << r.err;
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[1] << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args[1] << ": " << r.err;
+    }
+    const Outcome listed = run({"--runs"});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    const std::string when = "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d";
+    const std::vector<std::string> expected{
+        "1  " + when + "  2 moves, 0 undone  2 folders  " + journals[0],
+        "2  " + when + "  1 move, 1 undone  " + dir + "/files  " + journals[1],
+        "3  " + when + "  1 move, 0 undone  " + dir + "/files  " + journals[2],
+    };
+    std::istringstream lines(listed.out);
+    std::string line;
+    for (const std::string& pattern : expected) {
+        ASSERT_TRUE(std::getline(lines, line)) << listed.out;
+        const auto escaped = std::regex_replace(pattern, std::regex(R"([.+])"), R"(\$&)");
+        EXPECT_TRUE(std::regex_match(line, std::regex(escaped))) << line << "\n" << escaped;
+    }
+    EXPECT_FALSE(std::getline(lines, line)) << listed.out;
+}
+
 // A journal written by hand, record by record, and what undo makes of it
 // (how its text is read, torn lines and refused moves among it, is tested
 // with the journal reader).
@@ -196,6 +295,11 @@ TEST_F(HandWritten, UndoMovesBackOnlyTheFileTheRunMovedWithinItsFolder) {
         int exitCode;
         std::set<std::string> names;  // of files/ afterwards
     };
+    // Where the file system keeps birth times, the file written to since is
+    // still the one the run moved.
+    struct statx birth {};
+    statx(AT_FDCWD, dir.c_str(), 0, STATX_BTIME, &birth);
+    const bool birthKept = (birth.stx_mask & STATX_BTIME) != 0;
     for (const Case& c : std::vector<Case>{
              {"as written", [&] { return journal("a.spc", "b.spc"); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
              {"new device number", [&] { return journal("a.spc", "b.spc", 2, 1); }, "b.spc -> a.spc\n", 0, {"a.spc"}},
@@ -208,7 +312,8 @@ TEST_F(HandWritten, UndoMovesBackOnlyTheFileTheRunMovedWithinItsFolder) {
                   std::fstream(path("b.spc"), std::ios::in | std::ios::out | std::ios::binary) << "x";  // same size
                   return text;
               },
-              "b.spc is no longer the renamed file\n", 1, {"b.spc"}},
+              birthKept ? "b.spc -> a.spc\n" : "b.spc is no longer the renamed file\n", birthKept ? 0 : 1,
+              {birthKept ? "a.spc" : "b.spc"}},
              {"another file under the new name",
               [&] {
                   const std::string text = journal("a.spc", "b.spc");
@@ -309,14 +414,63 @@ TEST_F(Undo, PlainUndoPassesOverRunsWithNothingToUndoAndStopsAtAJournalItMayNotU
     }
 }
 
+TEST_F(HandWritten, ADryUndoOfAFileThatBearsBothNamesAsksWhetherTheNewOneCanGo) {
+    struct Case {
+        const char* what;
+        mode_t folderMode;
+        const char* out;
+        int exitCode;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"a folder it may write", 0755, "b.spc -> a.spc\n", 0},
+             {"a folder it may not write", 0555, "b.spc != a.spc\n", 1},
+         }) {
+        fs::remove_all(dir + "/files");
+        fs::create_directories(dir + "/files");
+        put("files/b.spc", spc("Beta", 2));
+        fs::create_hard_link(path("b.spc"), path("a.spc"));  // killed between link and unlink
+        put("hand.journal", journal("a.spc", "b.spc"));
+        chmod(dir.c_str(), 0755);
+        chmod((dir + "/hand.journal").c_str(), 0600);
+        chmod((dir + "/files").c_str(), c.folderMode);
+        RunSetup nobody = setup;
+        nobody.asNobody = true;
+        if (geteuid() == 0) {
+            for (const char* owned : {"hand.journal", "files"}) chown((dir + "/" + owned).c_str(), 65534, 65534);
+        }
+        const Outcome asked = e2e::run(dir + "/files", {"--undo", "--dry-run", dir + "/hand.journal"}, nobody);
+        const Outcome real = e2e::run(dir + "/files", {"--undo", dir + "/hand.journal"}, nobody);
+        chmod((dir + "/files").c_str(), 0755);
+        EXPECT_EQ(asked.out, c.out) << c.what << ": " << asked.err;
+        EXPECT_EQ(real.out, c.out) << c.what << ": " << real.err;
+        EXPECT_EQ(asked.exitCode, c.exitCode) << c.what;
+        EXPECT_EQ(real.exitCode, c.exitCode) << c.what;
+    }
+}
+
 TEST_F(HandWritten, ADryRunAsksOfTheJournalWhatTheRealRunWillFind) {
     struct Case {
         const char* what;
         std::function<void()> prepare;
         std::vector<std::string> args;
         int exitCode;
+        bool asNobody = false;  // when run by root: as the unprivileged user, whose state folder is state/nobody
     };
     const std::string named = dir + "/named.journal", state = dir + "/state";
+    const std::string nobodyState = geteuid() == 0 ? state + "/nobody" : state;
+    // The journal folder of the user who runs, private to that user and of the given mode.
+    const auto privateFolder = [&](mode_t mode) {
+        fs::create_directories(nobodyState + "/brindlemark/journal");
+        chmod(dir.c_str(), 0755);
+        chmod(state.c_str(), 0755);
+        if (geteuid() == 0) {
+            for (const std::string& owned : {nobodyState, nobodyState + "/brindlemark", nobodyState + "/brindlemark/journal",
+                                             dir + "/files", dir + "/files/a.spc"}) {
+                chown(owned.c_str(), 65534, 65534);
+            }
+        }
+        chmod((nobodyState + "/brindlemark/journal").c_str(), mode);
+    };
     for (const Case& c : std::vector<Case>{
              {"a journal folder to make", [] {}, {"a.spc"}, 0},
              {"a file in its place", [&] { fs::create_directories(state), put("state/brindlemark", std::string("x")); }, {"a.spc"}, 1},
@@ -326,6 +480,20 @@ TEST_F(HandWritten, ADryRunAsksOfTheJournalWhatTheRealRunWillFind) {
                   chmod((state + "/brindlemark/journal").c_str(), 0777);
               },
               {"a.spc"}, 1},
+             {"a journal folder its group may write",
+              [&] {
+                  fs::create_directories(state + "/brindlemark/journal");
+                  chmod((state + "/brindlemark/journal").c_str(), 0770);
+              },
+              {"a.spc"}, 1},
+             {"a journal folder through a dangling link (an unmounted drive)",
+              [&] {
+                  fs::create_directories(state + "/brindlemark");
+                  fs::create_directory_symlink(dir + "/unmounted", state + "/brindlemark/journal");
+              },
+              {"a.spc"}, 1},
+             {"a private journal folder it may not list", [&] { privateFolder(0300); }, {"a.spc"}, 1, true},
+             {"a private journal folder", [&] { privateFolder(0700); }, {"a.spc"}, 0, true},
              {"--journal FILE", [] {}, {"--journal", named, "a.spc"}, 0},
              {"--journal FILE taken", [&] { put("named.journal", std::string("mine")); }, {"--journal", named, "a.spc"}, 1},
              {"--journal FILE in no folder", [] {}, {"--journal", dir + "/none/x.journal", "a.spc"}, 1},
@@ -338,7 +506,9 @@ TEST_F(HandWritten, ADryRunAsksOfTheJournalWhatTheRealRunWillFind) {
         c.prepare();
         std::vector<std::string> dry{"--dry-run"};
         dry.insert(dry.end(), c.args.begin(), c.args.end());
-        const Outcome asked = run(dry), real = run(c.args);
+        RunSetup who = setup;
+        who.asNobody = c.asNobody;
+        const Outcome asked = e2e::run(dir + "/files", dry, who), real = e2e::run(dir + "/files", c.args, who);
         EXPECT_EQ(asked.out, real.out) << c.what;
         EXPECT_EQ(asked.exitCode, c.exitCode) << c.what << ": " << asked.err;
         EXPECT_EQ(real.exitCode, c.exitCode) << c.what << ": " << real.err;

@@ -45,6 +45,26 @@ TEST_F(Unicode, NamesKeepTheirScriptOnRequestAndStayTheDialogsByDefault) {
     }
 }
 
+TEST_F(Unicode, ANameLongerInNfcThanWrittenIsTooLongWhenItPassesTheLimit) {
+    const std::string note = "\xF0\x9D\x85\x9E", nfcNote = "\xF0\x9D\x85\x97\xF0\x9D\x85\xA5";  // U+1D15E
+    std::string notes;
+    for (int i = 0; i < 28; ++i) notes += note;  // and "%S": the 30 characters that count
+    const std::size_t written = dir.size() + 1 + notes.size() + std::string("Alpha.spc").size();
+    ASSERT_TRUE(written <= 255 && written + notes.size() > 255) << "the test folder's path does not suit the case";
+    struct Case {
+        std::string nameTemplate, line;
+    };
+    for (const Case& c : {
+             Case{note + " %S", "a.spc -> " + nfcNote + " Alpha.spc"},
+             Case{notes + "%S", "a.spc path and filename is more than 255 characters"},
+         }) {
+        put("a.spc", spc("Alpha"));
+        const Outcome r = run(dir, {"--no-journal", "-u", "-f", c.nameTemplate, "a.spc"});
+        EXPECT_EQ(r.out, c.line + "\n") << r.err;
+        for (const std::string& name : names()) std::remove((dir + "/" + name).c_str());
+    }
+}
+
 TEST_F(Unicode, DryRunJsonAndUndoTakeUnicodeNamesAsAnyOther) {
     put("caf\xE9-03.spc", spc("Caf\xE9 del Mar"));
     const std::vector<std::string> args{"-u", "--json", "caf\xE9-03.spc"};

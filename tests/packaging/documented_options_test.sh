@@ -76,6 +76,19 @@ for words in "--journal|r" "--undo|r" "--dry-run|r" "--format|" "--format|=|"; d
         fail "completing \"brindlemark ${argv[*]}\" offers \"$(paste -sd " " <<<"$offered")\", expected \"$expected\""
 done
 
+# After --undo, the run numbers of the journal folder come first, then files.
+state=$(mktemp -d) || exit 1
+trap 'rm -rf "$folder" "$state"' EXIT
+mkdir -p "$state/brindlemark/journal"
+touch "$state/brindlemark/journal/1.journal" "$state/brindlemark/journal/2.journal"
+for words in "--undo|:1 2 run 1.journal" "--undo|2:2" "--undo|r:run 1.journal"; do
+    IFS='|' read -r -a argv <<<"${words%%:*}|"
+    expected=${words#*:}
+    offered=$(XDG_STATE_HOME=$state complete_words "${argv[@]}" | paste -sd " ")
+    [ "$offered" = "$expected" ] ||
+        fail "completing \"brindlemark ${argv[*]}\" beside two runs offers \"$offered\", expected \"$expected\""
+done
+
 # ---- The manual page lints clean.
 if command -v mandoc >/dev/null; then
     lint=$(mandoc -T lint -W style "$manpage" 2>&1)

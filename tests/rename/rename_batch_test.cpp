@@ -105,7 +105,7 @@ TEST(RenameBatchNewName, IsNeverAWindowsDeviceName) {
     } songs[] = {
         {"Nul", true},   {"con", true},     {"AUX", true},     {"Prn", true},   {"com9", true},
         {"LPT1", true},  {"CONIN$", true},  {"conout$", true}, {"nul. .", true}, {"Con.spc", true},
-        {"Nully", false}, {"COM10", false}, {"LPT", false},    {"CONOUT", false},
+        {"Nully", false}, {"COM10", false}, {"LPT", false},    {"CONOUT", false}, {"COM0", false}, {"lpt0", false},
     };
     std::vector<rename::DroppedFile> drop;
     Lines expected;

@@ -4,7 +4,11 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
 
+#include "ui/console/errno_name.h"
 #include "ui/console/error_output.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
@@ -43,18 +47,42 @@ std::string outcomeJson(const FileOutcome& outcome) {
     json += "\", ";
     const std::string line = brindlemark::rename::outcomeLine(outcome);
     appendJsonBytesMember(json, "line", line.data(), line.size());
+    // Why a move failed, where the system said (the dry run too, where it
+    // knows the cause); the line stays as the dialog's.
+    if (outcome.outcome == Outcome::MoveFailed && outcome.error != 0) {
+        const std::string message = std::strerror(outcome.error);
+        json += ", ";
+        appendJsonBytesMember(json, "error", message.data(), message.size());
+        const char* name = errnoName(outcome.error);
+        json += ", \"errno\": ";
+        json += name != nullptr ? std::string("\"") + name + "\"" : std::to_string(outcome.error);
+    }
     json += '}';
     return json;
 }
 
-void BatchOutput::add(const FileOutcome& outcome) {
-    if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
+void BatchOutput::sayWhyNotSpc(const std::string& path) {
     struct stat info;
-    if (hintFolders_ && outcome.outcome == Outcome::NotSpc && stat(outcome.droppedPath.c_str(), &info) == 0 &&
-        S_ISDIR(info.st_mode)) {
-        printError(outcome.droppedPath + " is a folder; with -r (--recursive) the SPC files inside it are taken");
+    if (stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) printError(path + ": " + std::strerror(ENOENT));
+    } else if (hintFolders_ && S_ISDIR(info.st_mode)) {
+        printError(path + " is a folder; with -r (--recursive) the SPC files inside it are taken");
         hintFolders_ = false;
     }
+}
+
+void BatchOutput::add(const FileOutcome& outcome) {
+    if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
+    switch (outcome.outcome) {
+        case Outcome::Renamed: ++(outcome.newPath == outcome.droppedPath ? alreadyNamed_ : renamed_); break;
+        case Outcome::MoveFailed: ++kept_[outcome.error == EEXIST ? kNameTaken : kMoveFailed]; break;
+        case Outcome::NotSpc: ++kept_[kNotSpc]; break;
+        case Outcome::ItemsMissing: ++kept_[kMissingItems]; break;
+        case Outcome::NoInformation: ++kept_[kNoInformation]; break;
+        case Outcome::PathTooLong: ++kept_[kPathTooLong]; break;
+        case Outcome::InvalidTemplate: ++kept_[kInvalidTemplate]; break;
+    }
+    if (outcome.outcome == Outcome::NotSpc) sayWhyNotSpc(outcome.droppedPath);
     text_ = json_ ? outcomeJson(outcome) : brindlemark::rename::outcomeLine(outcome);
     text_ += '\n';
     errno = 0;
@@ -62,6 +90,24 @@ void BatchOutput::add(const FileOutcome& outcome) {
         endRunOnOutputFailure();
     }
     progress_.advance();
+}
+
+void BatchOutput::summarise(std::size_t files, bool dryRun) const {
+    static const char* const kCauseWords[kCauses] = {"missing items",  "name taken",    "move failed",     "not SPC",
+                                                     "no information", "path too long", "invalid template"};
+    std::size_t kept = 0;
+    std::vector<SummaryCount> causes;
+    for (int cause = 0; cause < kCauses; ++cause) {
+        kept += kept_[cause];
+        causes.push_back({kept_[cause], kCauseWords[cause]});
+    }
+    const bool one = kept == 1;
+    printSummary(files,
+                 {{renamed_, dryRun ? "would be renamed" : "renamed"},
+                  {alreadyNamed_, "already so named"},
+                  {kept, dryRun ? (one ? "would keep its name" : "would keep their names")
+                                : (one ? "kept its name" : "kept their names")}},
+                 causes);
 }
 
 }  // namespace brindlemark::console

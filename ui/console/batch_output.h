@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_UI_CONSOLE_BATCH_OUTPUT_H
 #define BRINDLEMARK_UI_CONSOLE_BATCH_OUTPUT_H
 
+#include <cstddef>
 #include <string>
 
 #include "rename/batch_outcome.h"
@@ -29,7 +30,21 @@ public:
     // True when every file was renamed (or already bore its new name).
     bool allRenamed() const { return allRenamed_; }
 
+    // The run's summary on standard error (see printSummary): how many files
+    // were renamed, already so named, and kept their names, by cause; in the
+    // dry run's own tense.
+    void summarise(std::size_t files, bool dryRun) const;
+
 private:
+    // Says on standard error why a file is not an SPC where that is not
+    // plain: it does not exist, or (the first time) it is a folder.
+    void sayWhyNotSpc(const std::string& path);
+
+    // Why files kept their names, in the summary's words.
+    enum Cause { kMissingItems, kNameTaken, kMoveFailed, kNotSpc, kNoInformation, kPathTooLong, kInvalidTemplate, kCauses };
+    std::size_t renamed_ = 0, alreadyNamed_ = 0;
+    std::size_t kept_[kCauses] = {};
+
     bool json_;
     bool hintFolders_;
     Progress& progress_;

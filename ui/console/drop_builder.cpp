@@ -62,6 +62,7 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
                std::vector<brindlemark::rename::DroppedFile>& drop) {
     const std::string folder = asGiven ? std::string() : currentFolder();
     bool allRead = true;
+    bool archivesHinted = false;
     for (const std::string& file : files) {
         const std::string path = asGiven ? file : droppedPath(file, folder);
         // Asked only where it matters: a batch of files named one by one
@@ -69,12 +70,21 @@ bool buildDrop(const std::vector<std::string>& files, bool recursive, bool asGiv
         const bool written = namesAFolder(file);
         const bool folderGiven = (recursive || written) && isFolder(file);
         if (folderGiven && recursive) {
+            const std::size_t before = drop.size();
+            std::size_t archives = 0;
             walkFolder(
                 path, [&drop](const std::string& found) { drop.push_back({found, false}); },
                 [&allRead](const std::string& unreadable, int cause) {
                     printError("cannot read folder " + unreadable + ": " + std::strerror(cause));
                     allRead = false;
-                });
+                },
+                &archives);
+            if (drop.size() == before && archives > 0 && !archivesHinted) {
+                printError("no SPC file under " + file + ", but " + std::to_string(archives) +
+                           (archives == 1 ? " archive" : " archives") +
+                           " (.rsn, .rar, .7z, .zip): they must be unpacked first");
+                archivesHinted = true;
+            }
             continue;
         }
         drop.push_back({path, written && !folderGiven});

@@ -54,7 +54,7 @@ FileDescriptor openFolder(int parent, const std::string& nameOrPath) {
 
 // The SPC files and sub-folders of the open folder in byte order of their
 // names; false with errno set when the folder cannot be read.
-bool listFolder(const FileDescriptor& fd, std::vector<Entry>& entries) {
+bool listFolder(const FileDescriptor& fd, std::vector<Entry>& entries, std::size_t* archives) {
     // The listing gets a descriptor of its own: fd stays open for the
     // sub-folders.
     const int listed = fcntl(fd.get(), F_DUPFD_CLOEXEC, 0);
@@ -70,6 +70,8 @@ bool listFolder(const FileDescriptor& fd, std::vector<Entry>& entries) {
         const EntryType type = typeOf(fd.get(), *entry);
         if (type == EntryType::Folder || (type == EntryType::File && hasSpcExtension(entry->d_name))) {
             entries.push_back({entry->d_name, type});
+        } else if (archives != nullptr && type == EntryType::File && isArchiveName(entry->d_name)) {
+            ++*archives;
         }
         errno = 0;
     }
@@ -89,33 +91,51 @@ bool hasSpcExtension(const char* name) {
     return length >= 4 && strcasecmp(name + length - 4, ".spc") == 0;
 }
 
+bool isArchiveName(const char* name) {
+    const std::size_t length = std::strlen(name);
+    for (const char* extension : {".rsn", ".rar", ".7z", ".zip"}) {
+        const std::size_t size = std::strlen(extension);
+        if (length > size && strcasecmp(name + length - size, extension) == 0) return true;
+    }
+    return false;
+}
+
 namespace {
 
-// Walks the folder named name within parent (parent < 0: the folder at path).
-void walk(int parent, const std::string& name, const std::string& path,
+// Walks the folder named name within parent (parent < 0: the folder at
+// path). path is the one buffer of the whole walk: each level appends its
+// entry's name and takes it away again, so that memory grows with the
+// depth, not with its square.
+void walk(int parent, const std::string& name, std::string& path,
           const std::function<void(const std::string&)>& onFile,
-          const std::function<void(const std::string&, int)>& onUnreadable) {
+          const std::function<void(const std::string&, int)>& onUnreadable, std::size_t* archives) {
     std::vector<Entry> entries;
     const FileDescriptor folder = openFolder(parent, name);
-    if (!folder.valid() || !listFolder(folder, entries)) {
+    if (!folder.valid() || !listFolder(folder, entries, archives)) {
         onUnreadable(path, errno);
         return;
     }
-    const std::string prefix = path == "/" ? path : path + "/";
+    const std::size_t length = path.size();
+    const bool root = path == "/";
     for (const Entry& entry : entries) {
+        path.resize(length);
+        if (!root) path += '/';
+        path += entry.name;
         if (entry.type == EntryType::Folder) {
-            walk(folder.get(), entry.name, prefix + entry.name, onFile, onUnreadable);
+            walk(folder.get(), entry.name, path, onFile, onUnreadable, archives);
         } else {
-            onFile(prefix + entry.name);
+            onFile(path);
         }
     }
+    path.resize(length);
 }
 
 }  // namespace
 
 void walkFolder(const std::string& path, const std::function<void(const std::string&)>& onFile,
-                const std::function<void(const std::string&, int)>& onUnreadable) {
-    walk(-1, path, path, onFile, onUnreadable);
+                const std::function<void(const std::string&, int)>& onUnreadable, std::size_t* archives) {
+    std::string walked = path;
+    walk(-1, path, walked, onFile, onUnreadable, archives);
 }
 
 }  // namespace brindlemark::console

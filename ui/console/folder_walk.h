@@ -1,6 +1,7 @@
 #ifndef BRINDLEMARK_UI_CONSOLE_FOLDER_WALK_H
 #define BRINDLEMARK_UI_CONSOLE_FOLDER_WALK_H
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -18,8 +19,13 @@ namespace brindlemark::console {
 // swapped for a link during the walk cannot lead the walk out of the tree.
 // A folder's names are read whole before its sub-folders are walked; the
 // walk holds one descriptor per level of the folder it is in.
+// archives, when given, counts the archives of the tree (see isArchiveName).
 void walkFolder(const std::string& path, const std::function<void(const std::string&)>& onFile,
-                const std::function<void(const std::string&, int)>& onUnreadable);
+                const std::function<void(const std::string&, int)>& onUnreadable, std::size_t* archives = nullptr);
+
+// True when name ends in ".rsn", ".rar", ".7z" or ".zip", in any case: an
+// archive that SPC sets come in, to be unpacked first.
+bool isArchiveName(const char* name);
 
 // True when name ends in ".spc", in any case.
 bool hasSpcExtension(const char* name);

@@ -14,11 +14,13 @@
 #include <cstring>
 
 #include "platform/folder_listing.h"
+#include "platform/path_parts.h"
 #include "ui/console/error_output.h"
 
 namespace brindlemark::console {
 
 using brindlemark::platform::FileDescriptor;
+using brindlemark::platform::folderOf;
 
 int (*journalSync)(int fd) = ::fsync;
 
@@ -28,6 +30,9 @@ constexpr char kHeaderPrefix[] = "brindlemark journal ";
 constexpr int kFormat = 2;
 constexpr char kUndone[] = "undone";
 constexpr char kUndoneEnding[] = "\nundone\n";
+constexpr char kGoneThrough[] = "tried";
+constexpr char kGoneThroughEnding[] = "\ntried\n";
+constexpr char kGivenBack[] = "back";
 constexpr char kMove[] = "move";
 constexpr char kRefused[] = "refused";
 constexpr char kExtension[] = ".journal";
@@ -39,29 +44,7 @@ std::string homeFolder() {
     return user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' ? user->pw_dir : "";
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string errorText(int cause) { return std::strerror(cause); }
-
-// Makes the folder and those above it that are missing, private to the user.
-bool makeFolders(const std::string& folder) {
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    struct stat info;
-    if (stat(folder.c_str(), &info) != 0) return false;
-    if (!S_ISDIR(info.st_mode)) {
-        errno = ENOTDIR;
-        return false;
-    }
-    return true;
-}
 
 // Flushes the folder's entries to disk, so that a file just created in it
 // survives a crash. A file system that cannot flush folders says EINVAL.
@@ -141,16 +124,19 @@ bool readRecord(const std::vector<std::string>& parts, int format, JournalRecord
            readNumber(parts[5], file.size);
 }
 
-// True when the journal open at fd ends with an "undone" line: undone
-// whole, without reading it all.
-bool endsUndone(int fd) {
+// True when the journal open at fd ends with the line ending (a newline,
+// the mark and a newline), without reading it all.
+bool endsWith(int fd, const char* ending) {
     struct stat info;
-    const std::size_t length = sizeof kUndoneEnding - 1;
-    char tail[sizeof kUndoneEnding];
-    return fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(length) &&
+    const std::size_t length = std::strlen(ending);
+    char tail[16];
+    return length <= sizeof tail && fstat(fd, &info) == 0 && info.st_size >= static_cast<off_t>(length) &&
            pread(fd, tail, length, info.st_size - static_cast<off_t>(length)) == static_cast<ssize_t>(length) &&
-           std::memcmp(tail, kUndoneEnding, length) == 0;
+           std::memcmp(tail, ending, length) == 0;
 }
+
+// True when the journal open at fd ends with an "undone" line: undone whole.
+bool endsUndone(int fd) { return endsWith(fd, kUndoneEnding); }
 
 // The names of the journals of folder, newest first (their names sort by
 // the time of their run).
@@ -206,13 +192,25 @@ bool identityAt(const char* path, FileIdentity& identity) {
 bool isSameFile(const FileIdentity& recorded, const FileIdentity& now) {
     if (recorded.inode != now.inode) return false;
     if (!recorded.timesKnown) return recorded.device == now.device;
-    if (recorded.birthKnown && !(now.birthKnown && recorded.birth == now.birth)) return false;
+    // A birth time is given once, when the inode is: the same inode born at
+    // the same time is the same file, written to or touched since or not.
+    if (recorded.birthKnown) return now.birthKnown && recorded.birth == now.birth;
     return now.timesKnown && recorded.modified == now.modified && recorded.size == now.size;
+}
+
+std::vector<std::string> journalPaths(const std::string& folder) {
+    std::vector<std::string> paths = journalNames(folder);
+    for (std::string& path : paths) path = folder + "/" + path;
+    return paths;
+}
+
+bool journalRunStart(const std::string& path, std::time_t& start) {
+    return runStart(brindlemark::platform::nameOf(path.c_str()), start);
 }
 
 bool Journal::hasMovesToUndo() const {
     return std::any_of(records.begin() + static_cast<std::ptrdiff_t>(std::min(undone, records.size())), records.end(),
-                       [](const JournalRecord& record) { return !record.refused; });
+                       [](const JournalRecord& record) { return record.isLeft(); });
 }
 
 bool parseJournal(const std::string& text, Journal& journal) {
@@ -229,23 +227,30 @@ bool parseJournal(const std::string& text, Journal& journal) {
         const std::string line = text.substr(at, end - at);
         if (line == kUndone) {
             journal.undone = journal.records.size();
+            journal.goneThrough = false;
+            continue;
+        }
+        if (line == kGoneThrough) {
+            journal.goneThrough = true;
             continue;
         }
         const std::vector<std::string> parts = fields(line);
         JournalRecord record;
         std::string oldPath, newPath;
-        if (parts.size() == 3 && parts[0] == kRefused && unescapeJournalPath(parts[1], oldPath) &&
+        const bool refused = parts.size() == 3 && parts[0] == kRefused;
+        if ((refused || (parts.size() == 3 && parts[0] == kGivenBack)) && unescapeJournalPath(parts[1], oldPath) &&
             unescapeJournalPath(parts[2], newPath)) {
-            // The last move of those paths not undone or refused yet.
+            // The last move of those paths not undone, refused or given back yet.
             for (std::size_t i = journal.records.size(); i > journal.undone; --i) {
-                JournalRecord& refused = journal.records[i - 1];
-                if (!refused.refused && refused.oldPath == oldPath && refused.newPath == newPath) {
-                    refused.refused = true;
+                JournalRecord& named = journal.records[i - 1];
+                if (named.isLeft() && named.oldPath == oldPath && named.newPath == newPath) {
+                    (refused ? named.refused : named.givenBack) = true;
                     break;
                 }
             }
         } else if (readRecord(parts, journal.format, record)) {
             journal.records.push_back(std::move(record));
+            journal.goneThrough = false;
         }
     }
     return true;
@@ -332,12 +337,18 @@ std::string whyNotPrivate(const struct stat& info) {
 void pruneJournals(const std::string& folder, std::time_t now) {
     const FileDescriptor listed(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!listed.valid()) return;
-    const std::vector<std::string> names = journalNames(folder);
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    // Only the journals that stay count among the newest: an undone journal
+    // removed here takes no place of one not undone.
+    std::size_t staying = 0;
+    for (const std::string& name : journalNames(folder)) {
         std::time_t start = 0;
-        const bool old = i >= kKeptNewest && runStart(names[i], start) &&
+        const bool old = staying >= kKeptNewest && runStart(name, start) &&
                          now - start > static_cast<std::time_t>(kKeptDays) * 24 * 60 * 60;
-        if (old || endsUndone(openToRead(listed.get(), names[i]).get())) unlinkat(listed.get(), names[i].c_str(), 0);
+        if (old || endsUndone(openToRead(listed.get(), name).get())) {
+            unlinkat(listed.get(), name.c_str(), 0);
+        } else {
+            ++staying;
+        }
     }
 }
 
@@ -345,6 +356,10 @@ void pruneJournals(const std::string& folder, std::time_t now) {
 
 bool JournalWriter::create(const std::string& path, std::string& error) {
     finish();
+    if (const int refusal = folderRefusal(folderOf(path))) {
+        error = "cannot create the journal " + path + ": " + errorText(refusal);
+        return false;
+    }
     fd_.reset(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
     if (!fd_.valid()) {
         error = "cannot create the journal " + path + ": " + errorText(errno);
@@ -366,24 +381,7 @@ bool JournalWriter::create(const std::string& path, std::string& error) {
 }
 
 bool JournalWriter::createIn(const std::string& folder, std::string& error) {
-    if (folder.empty()) {
-        error = "cannot tell where to keep the journal: neither XDG_STATE_HOME nor HOME is set";
-        return false;
-    }
-    if (!makeFolders(folder)) {
-        error = "cannot make the journal folder " + folder + ": " + errorText(errno);
-        return false;
-    }
-    struct stat info;
-    if (stat(folder.c_str(), &info) != 0) {
-        error = "cannot make the journal folder " + folder + ": " + errorText(errno);
-        return false;
-    }
-    const std::string why = whyNotPrivate(info);
-    if (!why.empty()) {
-        error = "the journal folder " + folder + " " + why + "; it is not used";
-        return false;
-    }
+    if (!readyJournalFolder(folder, true, error)) return false;
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     pruneJournals(folder, now.tv_sec);
@@ -553,7 +551,7 @@ JournalToUndo::Found JournalToUndo::openNewest(const std::string& folder, bool d
             const FileDescriptor probe = openToRead(AT_FDCWD, path);
             struct stat journal;
             if (probe.valid() && fstat(probe.get(), &journal) == 0 && S_ISREG(journal.st_mode) &&
-                whyNotPrivate(journal).empty() && endsUndone(probe.get())) {
+                whyNotPrivate(journal).empty() && (endsUndone(probe.get()) || endsWith(probe.get(), kGoneThroughEnding))) {
                 continue;
             }
         }
@@ -564,65 +562,90 @@ JournalToUndo::Found JournalToUndo::openNewest(const std::string& folder, bool d
     return Found::None;
 }
 
-bool JournalToUndo::markUndone(std::string& error) {
+bool JournalToUndo::appendMarks(const std::string& marks, const char* what, std::string& error) {
     if (!writable_) {
-        error = "cannot mark the journal " + path_ + " undone: " + errorText(EBADF);
+        error = "cannot mark the journal " + path_ + " " + what + ": " + errorText(EBADF);
         return false;
     }
-    // The mark starts a line of its own, even after a last line cut short.
+    // The marks start a line of their own, even after a last line cut short.
     struct stat info;
     char last = '\n';
     if (fstat(fd_.get(), &info) != 0 || (info.st_size > 0 && pread(fd_.get(), &last, 1, info.st_size - 1) != 1) ||
-        !writeWhole(fd_.get(), std::string(last == '\n' ? "" : "\n") + kUndone + "\n") || journalSync(fd_.get()) != 0) {
-        error = "cannot mark the journal " + path_ + " undone: " + errorText(errno);
+        !writeWhole(fd_.get(), std::string(last == '\n' ? "" : "\n") + marks) || journalSync(fd_.get()) != 0) {
+        error = "cannot mark the journal " + path_ + " " + what + ": " + errorText(errno);
         return false;
     }
     return true;
+}
+
+bool JournalToUndo::markUndone(std::string& error) { return appendMarks(std::string(kUndone) + "\n", "undone", error); }
+
+bool JournalToUndo::markGoneThrough(const std::vector<const JournalRecord*>& givenBack, std::string& error) {
+    std::string marks;
+    for (const JournalRecord* record : givenBack) {
+        marks += kGivenBack;
+        marks += '\t';
+        marks += escapeJournalPath(record->oldPath);
+        marks += '\t';
+        marks += escapeJournalPath(record->newPath);
+        marks += '\n';
+    }
+    marks += kGoneThrough;
+    marks += '\n';
+    return appendMarks(marks, "gone through", error);
 }
 
 // ---- What a dry run can ask ------------------------------------------------------
 
-bool journalFolderUsable(const std::string& folder, std::string& error) {
+bool readyJournalFolder(const std::string& folder, bool make, std::string& error) {
     if (folder.empty()) {
         error = "cannot tell where to keep the journal: neither XDG_STATE_HOME nor HOME is set";
         return false;
     }
-    // The deepest folder that exists: the journal folder itself, or the one
-    // its missing folders would be made in.
-    std::string existing = folder;
+    const auto cannotMake = [&](int cause) {
+        error = "cannot make the journal folder " + folder + ": " + errorText(cause);
+        return false;
+    };
+    // Down from the top, as mkdir meets each folder: a missing one is made
+    // private to the user (or, without make, found makeable in the folder
+    // above it), a dangling symbolic link (an unmounted drive) is no folder
+    // to make.
     struct stat info;
-    while (stat(existing.c_str(), &info) != 0) {
-        if (errno != ENOENT || existing == "/") {
-            error = "cannot make the journal folder " + folder + ": " + errorText(errno);
-            return false;
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (stat(part.c_str(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) return cannotMake(ENOTDIR);
+        } else if (const int cause = errno; cause != ENOENT || lstat(part.c_str(), &info) == 0) {
+            return cannotMake(cause);
+        } else if (!make) {
+            const int refusal = faccessat(AT_FDCWD, folderOf(part).c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+            return refusal == 0 || cannotMake(refusal);
+        } else if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return cannotMake(errno);
+        } else if (stat(part.c_str(), &info) != 0) {
+            return cannotMake(errno);
         }
-        existing = folderOf(existing);
+        if (slash == std::string::npos) break;
     }
-    if (!S_ISDIR(info.st_mode)) {
-        error = "cannot make the journal folder " + folder + ": " + errorText(ENOTDIR);
+    const std::string why = whyNotPrivate(info);
+    if (!why.empty()) {
+        error = "the journal folder " + folder + " " + why + "; it is not used";
         return false;
     }
-    if (existing == folder) {
-        const std::string why = whyNotPrivate(info);
-        if (!why.empty()) {
-            error = "the journal folder " + folder + " " + why + "; it is not used";
-            return false;
-        }
-    }
-    if (faccessat(AT_FDCWD, existing.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-        error = (existing == folder ? "cannot create a journal in " : "cannot make the journal folder ") + folder +
-                ": " + errorText(errno);
+    if (const int refusal = folderRefusal(folder)) {
+        error = "cannot create a journal in " + folder + ": " + errorText(refusal);
         return false;
     }
     return true;
 }
 
+int folderRefusal(const std::string& folder) {
+    return faccessat(AT_FDCWD, folder.c_str(), R_OK | W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
 bool journalFileCreatable(const std::string& path, std::string& error) {
     struct stat info;
-    int refusal = lstat(path.c_str(), &info) == 0 ? EEXIST : errno;
-    if (refusal == ENOENT) {
-        refusal = faccessat(AT_FDCWD, folderOf(path).c_str(), W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
-    }
+    const int refusal = lstat(path.c_str(), &info) == 0 ? EEXIST : errno != ENOENT ? errno : folderRefusal(folderOf(path));
     if (refusal != 0) error = "cannot create the journal " + path + ": " + errorText(refusal);
     return refusal == 0;
 }

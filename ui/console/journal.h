@@ -7,6 +7,8 @@
 //   brindlemark journal 2
 //   move<TAB>DEVICE<TAB>INODE<TAB>BIRTH<TAB>MODIFIED<TAB>SIZE<TAB>OLD PATH<TAB>NEW PATH
 //   refused<TAB>OLD PATH<TAB>NEW PATH
+//   back<TAB>OLD PATH<TAB>NEW PATH
+//   tried
 //   undone
 //
 // One record per line, written with a single write before its move is
@@ -15,7 +17,12 @@
 // file that was at OLD PATH; times are SECONDS.NANOSECONDS since 1970, all
 // numbers decimal. A "refused" line follows the record of a move that was
 // then refused: that move was never made. "undone" marks every record above
-// it undone. A line counts only with its closing newline: a last line cut
+// it undone. An undo that went through the journal and could not move every
+// file back adds a "back" line for each move it gave back (matched to its
+// record as a "refused" line is) and then a "tried" line: the journal was
+// gone through, a plain --undo passes over it, and an undo of the journal
+// by its path retries only the moves left. Readers that know neither line
+// pass over both. A line counts only with its closing newline: a last line cut
 // short by a full disk names no move that was made. Format 1 journals
 // ("brindlemark journal 1", records move<TAB>DEVICE<TAB>INODE<TAB>OLD<TAB>NEW)
 // are read too.
@@ -64,22 +71,27 @@ bool identityAt(const char* path, FileIdentity& identity);
 
 // True when now is the file that recorded describes. Inode numbers are
 // handed to new files once freed, and device numbers change from mount to
-// mount (FUSE, USB sticks, loop devices): the inode, the size, the
-// modification time and the birth time (where recorded) must all match; the
-// device may differ. A format 1 record knows only device and inode, and
-// both must match.
+// mount (FUSE, USB sticks, loop devices): the device may differ, the inode
+// must match. Where a birth time was recorded it must match too, and then
+// the file may have been written to or touched since; where none was, the
+// size and the modification time must match. A format 1 record knows only
+// device and inode, and both must match.
 bool isSameFile(const FileIdentity& recorded, const FileIdentity& now);
 
 struct JournalRecord {
     FileIdentity file;
     std::string oldPath, newPath;
-    bool refused = false;  // the move was refused: it was never made
+    bool refused = false;    // the move was refused: it was never made
+    bool givenBack = false;  // an undo gave the file its old name back
+    // True when the move may have been made and is not given back.
+    bool isLeft() const { return !refused && !givenBack; }
 };
 
 struct Journal {
     int format = 0;
     std::vector<JournalRecord> records;
     std::size_t undone = 0;  // the records before the last "undone" line
+    bool goneThrough = false;  // a "tried" line follows the last record and the last "undone" line
     // True when a record after the last "undone" line names a move that
     // may have been made.
     bool hasMovesToUndo() const;
@@ -93,6 +105,14 @@ bool parseJournal(const std::string& text, Journal& journal);
 // or ~/.local/state/brindlemark/journal when XDG_STATE_HOME is unset, empty
 // or not an absolute path. Empty when no home folder can be told.
 std::string journalFolder();
+
+// The paths of the journals of folder, newest first: the runs as --runs
+// numbers them from 1.
+std::vector<std::string> journalPaths(const std::string& folder);
+
+// The start of the run that a journal's name gives (UTC); false when the
+// name gives none.
+bool journalRunStart(const std::string& path, std::time_t& start);
 
 // A path written into a journal line, and read back; false for text that
 // no escaping gives.
@@ -169,7 +189,7 @@ public:
     // undo but cannot be marked undone.
     bool open(const std::string& path, bool dryRun, std::string& error);
     // Opens the newest journal of folder with moves left to undo. Journals
-    // without them are passed over; one that cannot be opened (see open)
+    // without them, and those an undo went through ("tried"), are passed over; one that cannot be opened (see open)
     // stops the search: Refused, with a message naming it in error.
     Found openNewest(const std::string& folder, bool dryRun, std::string& error);
 
@@ -178,8 +198,12 @@ public:
 
     // Adds the "undone" line, on a line of its own, and flushes it to disk.
     bool markUndone(std::string& error);
+    // Adds a "back" line for each record given back and the "tried" line,
+    // and flushes them to disk.
+    bool markGoneThrough(const std::vector<const JournalRecord*>& givenBack, std::string& error);
 
 private:
+    bool appendMarks(const std::string& marks, const char* what, std::string& error);
     bool openChecked(const std::string& path, bool dryRun, std::string& error);
     bool read(std::string& error);
 
@@ -189,10 +213,20 @@ private:
     bool writable_ = false;
 };
 
-// What a dry run asks of the journal a real run would write, without
-// writing: false with the real run's message in error when the journal
-// folder could not be made or used, or the journal FILE not created.
-bool journalFolderUsable(const std::string& folder, std::string& error);
+// Whether journals can be kept in folder: it belongs to the user, no one
+// else may write it, and the user may list, write and search it (a journal
+// is created there and the folder flushed). make: missing folders are made,
+// private to the user; without it (a dry run) a missing folder passes when
+// the folder above it could hold it. False with the message in error. The
+// real run and the dry run both ask this.
+bool readyJournalFolder(const std::string& folder, bool make, std::string& error);
+
+// Why a journal cannot be created and flushed in folder: the error number
+// of the access the user lacks, 0 when it can.
+int folderRefusal(const std::string& folder);
+
+// What a dry run asks of the journal FILE a real run would create, without
+// writing: false with the real run's message in error when it could not.
 bool journalFileCreatable(const std::string& path, std::string& error);
 
 // How the journal is flushed to disk; tests make it fail.

@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "platform/dry_run_file_system.h"
 #include "platform/path_parts.h"
@@ -48,36 +51,38 @@ void printLine(const std::string& line) {
     }
 }
 
-// Undoes one record; true when it is undone or needed nothing.
-bool undoRecord(FileSystem& fileSystem, const JournalRecord& record, bool dryRun) {
+// Removes a name of a file that bears two: 0, or the error number.
+using NameRemover = std::function<int(const char* path)>;
+
+// What became of one record.
+enum class Undone { MovedBack, AlreadyOld, Refused, Gone };
+
+// Undoes one record.
+Undone undoRecord(FileSystem& fileSystem, const NameRemover& removeName, const JournalRecord& record) {
     const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
     const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
     if (!withinOneFolder(record)) {
         printLine(refusedLine);
         printError(record.newPath + " and " + record.oldPath +
                    " lie in different folders; undo gives a file back its name within its folder only");
-        return false;
+        return Undone::Refused;
     }
     const bool atNewName = isTheMovedFile(fileSystem, record.newPath, record);
     const bool atOldName = isTheMovedFile(fileSystem, record.oldPath, record);
-    if (atNewName && atOldName) {
-        // Killed between the link of the new name and the unlink of the old
-        // one: the file bears both names, and loses the new one.
-        const bool removed = dryRun || unlink(record.newPath.c_str()) == 0;
-        printLine(removed ? undoneLine : refusedLine);
-        return removed;
-    }
     if (atNewName) {
-        const bool moved = fileSystem.moveNoReplace(record.newPath.c_str(), record.oldPath.c_str()) == 0;
-        printLine(moved ? undoneLine : refusedLine);
-        return moved;
+        // Both names: killed between the link of the new name and the unlink
+        // of the old one; the file loses the new one.
+        const bool done = (atOldName ? removeName(record.newPath.c_str())
+                                     : fileSystem.moveNoReplace(record.newPath.c_str(), record.oldPath.c_str())) == 0;
+        printLine(done ? undoneLine : refusedLine);
+        return done ? Undone::MovedBack : Undone::Refused;
     }
     if (atOldName) {
         printLine(nameOf(record.oldPath) + " still bears its old name");
-        return true;
+        return Undone::AlreadyOld;
     }
     printLine(nameOf(record.newPath) + " is no longer the renamed file");
-    return false;
+    return Undone::Gone;
 }
 
 }  // namespace
@@ -96,23 +101,48 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     } else if (!journal.open(journalPath, dryRun, error)) {
         printError(error + "; nothing was undone");
         return EXIT_FAILURE;
+    } else if (!journal.journal().hasMovesToUndo()) {
+        printError("the run of " + journalPath + " is undone: nothing is left to undo");
+        return EXIT_SUCCESS;
     }
     brindlemark::platform::RealFileSystem realFileSystem;
     brindlemark::platform::DryRunFileSystem dryRunFileSystem;
     FileSystem& fileSystem = dryRun ? static_cast<FileSystem&>(dryRunFileSystem) : realFileSystem;
-    bool allUndone = true;
+    const NameRemover removeName = [&](const char* path) {
+        if (dryRun) return dryRunFileSystem.removeName(path);
+        return unlink(path) == 0 ? 0 : errno;
+    };
     const Journal& records = journal.journal();
+    std::vector<const JournalRecord*> givenBack;
+    std::size_t count[4] = {};  // of each Undone
     for (std::size_t i = records.records.size(); i > records.undone; --i) {
         const JournalRecord& record = records.records[i - 1];
-        if (record.refused) continue;  // never made
-        if (!undoRecord(fileSystem, record, dryRun)) allUndone = false;
+        if (!record.isLeft()) continue;  // never made, or given back by an earlier undo
+        const Undone undone = undoRecord(fileSystem, removeName, record);
+        ++count[static_cast<int>(undone)];
+        if (undone == Undone::MovedBack || undone == Undone::AlreadyOld) givenBack.push_back(&record);
         endRunIfSignalled();
     }
-    if (allUndone && !dryRun && records.hasMovesToUndo() && !journal.markUndone(error)) {
+    const std::size_t left = count[static_cast<int>(Undone::Refused)] + count[static_cast<int>(Undone::Gone)];
+    printSummary(givenBack.size() + left,
+                 {{count[static_cast<int>(Undone::MovedBack)], dryRun ? "would be moved back" : "moved back"},
+                  {count[static_cast<int>(Undone::AlreadyOld)], "already bore their old names"},
+                  {left, dryRun ? (left == 1 ? "would keep its new name" : "would keep their new names")
+                                : (left == 1 ? "kept its new name" : "kept their new names")}},
+                 {{count[static_cast<int>(Undone::Refused)], "refused"},
+                  {count[static_cast<int>(Undone::Gone)], "no longer the renamed file"}});
+    if (dryRun || !records.hasMovesToUndo()) return left == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+    if (left == 0) {
+        if (journal.markUndone(error)) return EXIT_SUCCESS;
         printError(error);
         return EXIT_FAILURE;
     }
-    return allUndone ? EXIT_SUCCESS : EXIT_FAILURE;
+    // The journal is marked gone through, so that the next plain --undo
+    // takes the run before it; the moves left stay to be tried again.
+    if (!journal.markGoneThrough(givenBack, error)) printError(error);
+    printError(std::to_string(left) + (left == 1 ? " file keeps its" : " files keep their") +
+               " new name; to try again: brindlemark --undo " + journal.path());
+    return EXIT_FAILURE;
 }
 
 }  // namespace brindlemark::console

@@ -6,8 +6,9 @@
 namespace brindlemark::console {
 
 // Undoes the run whose journal is at journalPath, or, when it is empty, the
-// newest run of the journal folder with moves not yet undone (a newest
-// journal that cannot be used stops it, naming the journal). Takes the
+// newest run of the journal folder with moves not yet undone and not gone
+// through (a newest journal that cannot be used stops it, naming the
+// journal). Takes the
 // records after the last "undone" line, last to first, passes over the
 // moves that were refused, and moves each file back to its old name with
 // the never-replacing move, within its folder only, and only while the
@@ -22,7 +23,10 @@ namespace brindlemark::console {
 //                                       two names lie in different folders
 //   OLD still bears its old name        nothing to undo
 //   NEW is no longer the renamed file   gone, or another file now
-// When no record failed, the journal is marked undone (not in a dry run).
+// Records an earlier undo gave back are passed over. When no record failed,
+// the journal is marked undone; otherwise it is marked gone through, with
+// the records given back, and a message says how to try the rest again (not
+// in a dry run). A journal without moves left says so.
 // Returns the exit status: 0 when every record was undone or needed
 // nothing, 1 otherwise, and 1 when the journal could not be used (nothing
 // is undone then).

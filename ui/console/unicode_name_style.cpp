@@ -71,4 +71,11 @@ void UnicodeNameStyle::cleanName(char* name) const {
     name[text_.size()] = '\0';
 }
 
+void UnicodeNameStyle::finishName(std::string& newPath, std::size_t nameStart) const {
+    text_.assign(newPath, nameStart, std::string::npos);
+    if (!normalise(text_, std::string::npos)) return;
+    newPath.resize(nameStart);
+    newPath += text_;
+}
+
 }  // namespace brindlemark::console

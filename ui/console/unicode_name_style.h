@@ -26,6 +26,9 @@ public:
     // template cut inside a character, a track taken from a path); then the
     // name is put in NFC unless that would make it longer.
     void cleanName(char* name) const override;
+    // The name put in NFC even where that makes it longer (U+0958, U+FB2A,
+    // U+1D15E have longer NFC forms); the batch then tells a path too long.
+    void finishName(std::string& newPath, std::size_t nameStart) const override;
 
 private:
     mutable TagTextDecoder decoder_;
