@@ -33,13 +33,14 @@ std::size_t withinSize(std::uint64_t size, std::uint64_t offset, std::size_t cou
 #ifdef _WIN32
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), size_(other.size_) {}
+    : handle_(std::exchange(other.handle_, nullptr)), size_(other.size_), identity_(other.identity_) {}
 
 ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
     if (this != &other) {
         if (handle_ != nullptr) CloseHandle(handle_);
         handle_ = std::exchange(other.handle_, nullptr);
         size_ = other.size_;
+        identity_ = other.identity_;
     }
     return *this;
 }
@@ -61,6 +62,11 @@ ReadOnlyFile ReadOnlyFile::open(const char* path) {
     }
     file.handle_ = handle;
     file.size_ = static_cast<std::uint64_t>(size.QuadPart);
+    BY_HANDLE_FILE_INFORMATION facts;
+    if (GetFileInformationByHandle(handle, &facts)) {
+        file.identity_.device = facts.dwVolumeSerialNumber;
+        file.identity_.inode = (static_cast<std::uint64_t>(facts.nFileIndexHigh) << 32) | facts.nFileIndexLow;
+    }
     return file;
 }
 
@@ -102,6 +108,8 @@ ReadOnlyFile ReadOnlyFile::open(const char* path) {
     }
     file.fd_ = std::move(fd);
     file.size_ = static_cast<std::uint64_t>(info.st_size);
+    file.identity_.device = static_cast<std::uint64_t>(info.st_dev);
+    file.identity_.inode = static_cast<std::uint64_t>(info.st_ino);
     return file;
 }
 
