@@ -75,7 +75,12 @@ bool DryRunFileSystem::keyOf(const std::string& path, NameKey& key) {
     return true;
 }
 
-bool DryRunFileSystem::entryOnDisk(const std::string& path, std::string& onDisk) {
+bool DryRunFileSystem::entryOnDisk(const std::string& path, std::string& real) {
+    const std::lock_guard<std::mutex> lock(model_);
+    return locate(path, real);
+}
+
+bool DryRunFileSystem::locate(const std::string& path, std::string& onDisk) {
     onDisk = path;
     NameKey key;
     if (taken_.empty() && freed_.empty()) return true;
@@ -89,13 +94,17 @@ bool DryRunFileSystem::entryOnDisk(const std::string& path, std::string& onDisk)
 }
 
 ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
-    if (taken_.empty() && freed_.empty()) return ReadOnlyFile::open(path);
+    std::unique_lock<std::mutex> lock(model_);
+    if (taken_.empty() && freed_.empty()) {
+        lock.unlock();
+        return ReadOnlyFile::open(path);
+    }
     // The file the real run would open once the pretended moves are made:
     // symlinks followed through the pretended names.
     std::string current = path;
     std::string real;
     for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
-        if (!entryOnDisk(current, real)) break;
+        if (!locate(current, real)) break;
         char link[PATH_MAX];
         const ssize_t length = readlink(real.c_str(), link, sizeof link);
         if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return ReadOnlyFile::open(real.c_str());
@@ -127,12 +136,13 @@ int DryRunFileSystem::refusal(const std::string& from, const std::string& to, st
 }
 
 int DryRunFileSystem::moveNoReplace(const char* source, const char* target) {
+    const std::lock_guard<std::mutex> lock(model_);
     std::string realSource, realTarget;
-    if (!entryOnDisk(source, realSource)) return ENOENT;
+    if (!locate(source, realSource)) return ENOENT;
     struct statx info;
     if (statx(AT_FDCWD, realSource.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
     if (std::strcmp(source, target) == 0) return 0;
-    if (entryOnDisk(target, realTarget)) {
+    if (locate(target, realTarget)) {
         struct stat existing;
         if (lstat(realTarget.c_str(), &existing) == 0) return EEXIST;
         if (errno != ENOENT) return errno;

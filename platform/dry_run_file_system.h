@@ -4,6 +4,7 @@
 #ifndef _WIN32
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -24,7 +25,9 @@ namespace brindlemark::platform {
 // moving: the folder writable and searchable for the effective ids and
 // capabilities (and not on a read-only file system), the sticky-bit rule,
 // neither the entry immutable or append-only nor the folder, and the entry
-// no mount point. Each object starts with no pretended move.
+// no mount point. Each object starts with no pretended move. Its calls may
+// come from several threads at once: the pretended moves are read and
+// changed under one lock.
 class DryRunFileSystem final : public FileSystem {
 public:
     // Whose moves are pretended: the effective user, and whether it may act
@@ -63,6 +66,8 @@ private:
         int writeError = -1;  // what faccessat said about writing into it; -1 not asked yet
     };
 
+    // entryOnDisk with the lock held.
+    bool locate(const std::string& path, std::string& real);
     FolderFacts& folder(const std::string& path);
     bool keyOf(const std::string& path, NameKey& key);
     int refusal(const std::string& from, const std::string& to, std::uint32_t entryOwner,
@@ -73,6 +78,7 @@ private:
     // Folders already looked at: a drop's files mostly share one.
     std::unordered_map<std::string, FolderFacts> folders_;
     Mover mover_;
+    std::mutex model_;  // guards the maps above
 };
 
 }  // namespace brindlemark::platform

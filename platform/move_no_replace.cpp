@@ -33,22 +33,27 @@ const MoveCalls kSystemCalls = {
 };
 
 // The steps of a move once the folder is open: 0 or an errno.
-using FolderSteps = int (*)(const MoveCalls& calls, int folder, const char* from, const char* to);
+using FolderSteps = int (*)(const MoveCalls& calls, int folder, const char* from, const char* to,
+                            RenameFlagRefusals* refusals);
+
+// True when source and target name entries of one folder.
+bool inOneFolder(const char* source, const char* target) {
+    const char* from = nameOf(source);
+    const char* to = nameOf(target);
+    const std::size_t folderLength = static_cast<std::size_t>(from - source);
+    return folderLength == static_cast<std::size_t>(to - target) && std::strncmp(source, target, folderLength) == 0 &&
+           !isFolderName(from) && !isFolderName(to);
+}
 
 // Opens the one folder source and target lie in, hands it and the two names
 // within it to steps, and closes it. EINVAL when the paths do not lie in one
 // folder or either names no entry of it.
-int inCommonFolder(const char* source, const char* target, const MoveCalls& calls, FolderSteps steps) {
-    const char* from = nameOf(source);
-    const char* to = nameOf(target);
-    const std::size_t folderLength = static_cast<std::size_t>(from - source);
-    if (folderLength != static_cast<std::size_t>(to - target) || std::strncmp(source, target, folderLength) != 0 ||
-        isFolderName(from) || isFolderName(to)) {
-        return EINVAL;
-    }
+int inCommonFolder(const char* source, const char* target, const MoveCalls& calls, FolderSteps steps,
+                   RenameFlagRefusals* refusals) {
+    if (!inOneFolder(source, target)) return EINVAL;
     const FileDescriptor folder(calls.openFolder(folderOf(source).c_str()));
     if (!folder.valid()) return errno;
-    return steps(calls, folder.get(), from, to);
+    return steps(calls, folder.get(), nameOf(source), nameOf(target), refusals);
 }
 
 // Removes the name from once the name to links the same entry; if that
@@ -60,16 +65,23 @@ int unlinkOrTakeBack(const MoveCalls& calls, int folder, const char* from, const
     return cause;
 }
 
-int linkThenUnlinkAt(const MoveCalls& calls, int folder, const char* from, const char* to) {
+int linkThenUnlinkAt(const MoveCalls& calls, int folder, const char* from, const char* to, RenameFlagRefusals*) {
     if (calls.linkat(folder, from, folder, to, 0) != 0) return errno;
     return unlinkOrTakeBack(calls, folder, from, to);
 }
 
 // The fallbacks once the folder is open.
-int moveWithinFolder(const MoveCalls& calls, int folder, const char* from, const char* to) {
-    if (calls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
-    const int refusal = errno;
-    if (refusal != EINVAL && refusal != ENOSYS) return refusal;
+int moveWithinFolder(const MoveCalls& calls, int folder, const char* from, const char* to,
+                     RenameFlagRefusals* refusals) {
+    struct stat folderFacts;
+    const bool deviceKnown = refusals != nullptr && calls.fstatat(folder, "", &folderFacts, AT_EMPTY_PATH) == 0;
+    int refusal = deviceKnown ? refusals->refusalOn(folderFacts.st_dev) : 0;
+    if (refusal == 0) {
+        if (calls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
+        refusal = errno;
+        if (refusal != EINVAL && refusal != ENOSYS) return refusal;
+        if (deviceKnown) refusals->remember(folderFacts.st_dev, refusal);
+    }
     if (calls.linkat(folder, from, folder, to, 0) == 0) return unlinkOrTakeBack(calls, folder, from, to);
     const int linkRefusal = errno;
     if (refusal != EINVAL || (linkRefusal != EPERM && linkRefusal != EOPNOTSUPP)) return linkRefusal;
@@ -84,14 +96,41 @@ int moveWithinFolder(const MoveCalls& calls, int folder, const char* from, const
 
 const MoveCalls& systemMoveCalls() { return kSystemCalls; }
 
-int moveNoReplace(const char* source, const char* target, const MoveCalls& calls) {
-    if (calls.renameat2(AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    return inCommonFolder(source, target, calls, moveWithinFolder);
+int RenameFlagRefusals::refusalOn(dev_t device) const {
+    const std::lock_guard<std::mutex> held(lock_);
+    for (const auto& refused : refused_) {
+        if (refused.first == device) return refused.second;
+    }
+    return 0;
+}
+
+void RenameFlagRefusals::remember(dev_t device, int refusal) {
+    const std::lock_guard<std::mutex> held(lock_);
+    for (const auto& refused : refused_) {
+        if (refused.first == device) return;
+    }
+    refused_.emplace_back(device, refusal);
+}
+
+bool RenameFlagRefusals::any() const {
+    const std::lock_guard<std::mutex> held(lock_);
+    return !refused_.empty();
+}
+
+int moveNoReplace(const char* source, const char* target, const MoveCalls& calls, RenameFlagRefusals* refusals) {
+    // Once a device refused, a move within one folder first learns which
+    // device it is on, rather than ask the flag of a file system that
+    // refuses it.
+    const bool askByPath = refusals == nullptr || !refusals->any() || !inOneFolder(source, target);
+    if (askByPath) {
+        if (calls.renameat2(AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE) == 0) return 0;
+        if (errno != EINVAL && errno != ENOSYS) return errno;
+    }
+    return inCommonFolder(source, target, calls, moveWithinFolder, refusals);
 }
 
 int linkThenUnlink(const char* source, const char* target, const MoveCalls& calls) {
-    return inCommonFolder(source, target, calls, linkThenUnlinkAt);
+    return inCommonFolder(source, target, calls, linkThenUnlinkAt, nullptr);
 }
 
 }  // namespace brindlemark::platform

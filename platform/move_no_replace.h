@@ -4,6 +4,10 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 
+#include <mutex>
+#include <utility>
+#include <vector>
+
 namespace brindlemark::platform {
 
 // The system calls of a move, so that tests can make any of them fail or
@@ -20,6 +24,23 @@ struct MoveCalls {
 
 // The real system calls.
 const MoveCalls& systemMoveCalls();
+
+// The devices whose file system refused RENAME_NOREPLACE during a run,
+// each with how it refused (EINVAL or ENOSYS), so that a move there is not
+// asked of it again: on a network share every refused call is a round trip.
+// Safe to use from several threads.
+class RenameFlagRefusals {
+public:
+    // How the file system of device refused the flag; 0 when it did not.
+    int refusalOn(dev_t device) const;
+    void remember(dev_t device, int refusal);
+    // True once any device refused.
+    bool any() const;
+
+private:
+    mutable std::mutex lock_;
+    std::vector<std::pair<dev_t, int>> refused_;
+};
 
 // Gives the entry at source the name target and never replaces an existing
 // entry. Returns 0 on success, otherwise the errno of the step that failed.
@@ -38,7 +59,14 @@ const MoveCalls& systemMoveCalls();
 //     EOPNOTSUPP (exFAT through FUSE): if no entry of the target name
 //     exists, a plain rename. A file created under that name by another
 //     program in that instant could be replaced, as with `mv -n`.
-int moveNoReplace(const char* source, const char* target, const MoveCalls& calls = systemMoveCalls());
+// With refusals, a device whose file system refused the flag once is
+// remembered there (its folder looked at once it was opened, fstatat with
+// AT_EMPTY_PATH), and a later move within a folder of the same device goes
+// from opening the folder straight to step 3, with the same safeties. Until
+// any device refused, a move is step 1 alone as without refusals; after,
+// a move within one folder opens the folder and looks at it first.
+int moveNoReplace(const char* source, const char* target, const MoveCalls& calls = systemMoveCalls(),
+                  RenameFlagRefusals* refusals = nullptr);
 
 // Step 3 alone, on the folder of source opened once.
 int linkThenUnlink(const char* source, const char* target, const MoveCalls& calls = systemMoveCalls());

@@ -42,6 +42,11 @@ ReadOnlyFile ReadOnlyFile::open(const char* path) {
     if (GetFileType(handle.get()) != FILE_TYPE_DISK || !GetFileSizeEx(handle.get(), &size)) return file;
     file.file_ = std::move(handle);
     file.size_ = static_cast<std::uint64_t>(size.QuadPart);
+    BY_HANDLE_FILE_INFORMATION facts;
+    if (GetFileInformationByHandle(file.file_.get(), &facts)) {
+        file.identity_.device = facts.dwVolumeSerialNumber;
+        file.identity_.inode = (static_cast<std::uint64_t>(facts.nFileIndexHigh) << 32) | facts.nFileIndexLow;
+    }
     return file;
 }
 
@@ -77,6 +82,8 @@ ReadOnlyFile ReadOnlyFile::open(const char* path) {
     }
     file.file_ = std::move(fd);
     file.size_ = static_cast<std::uint64_t>(info.st_size);
+    file.identity_.device = static_cast<std::uint64_t>(info.st_dev);
+    file.identity_.inode = static_cast<std::uint64_t>(info.st_ino);
     return file;
 }
 

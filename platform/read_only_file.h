@@ -9,6 +9,14 @@
 
 namespace brindlemark::platform {
 
+// Which file an open file is, whatever name it was opened by: its device (or
+// volume) and its inode (or file index). Two paths that open the same file
+// give equal identities.
+struct FileIdentity {
+    std::uint64_t device = 0, inode = 0;
+    bool operator==(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+};
+
 // A regular file open for reading, closed when the object goes; move-only.
 // Reads are positioned (pread, or ReadFile at an offset), so a reader asks
 // for exactly the ranges it needs and never seeks.
@@ -30,6 +38,8 @@ public:
     bool isOpen() const { return file_.valid(); }
     // The size the file had when it was opened.
     std::uint64_t size() const { return size_; }
+    // The file the open file is, as it was when it was opened.
+    FileIdentity identity() const { return identity_; }
     // Stores up to count bytes from offset at out; returns how many it
     // stored (fewer at the end of the file or when the read fails).
     std::size_t readAt(std::uint64_t offset, unsigned char* out, std::size_t count) const;
@@ -42,6 +52,7 @@ private:
 #endif
     OwnedFile file_;  // not valid when not open
     std::uint64_t size_ = 0;
+    FileIdentity identity_;
 };
 
 }  // namespace brindlemark::platform

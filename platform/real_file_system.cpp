@@ -30,7 +30,7 @@ int RealFileSystem::moveNoReplace(const char* source, const char* target) {
         struct stat info;
         return lstat(source, &info) == 0 ? 0 : errno;
     }
-    return platform::moveNoReplace(source, target);
+    return platform::moveNoReplace(source, target, systemMoveCalls(), &refusals_);
 #endif
 }
 

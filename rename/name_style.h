@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "spctag/id666_tag.h"
 
@@ -20,6 +21,10 @@ void cleanFileName(char* name);
 class NameStyle {
 public:
     virtual ~NameStyle() = default;
+    // Called once per set (the files of one folder the batch read ahead
+    // together) before any of them is named, with the tags of those that
+    // are SPC files, as read. The default does nothing.
+    virtual void prepareSet(const std::vector<const ID666Tag*>& tags) const { static_cast<void>(tags); }
     // Rewrites the tag's text items before the template is expanded (for
     // instance decoded to UTF-8). Each stays a NUL-terminated text inside its
     // own field. The default leaves them as they are.

@@ -7,19 +7,25 @@
 
 #include "platform/file_system.h"
 #include "rename/batch_outcome.h"
+#include "rename/dropped_file.h"
+#include "rename/name_set.h"
 #include "rename/name_style.h"
+#include "rename/read_ahead.h"
 
 namespace brindlemark::rename {
-
-// One file of a drop.
-struct DroppedFile {
-    std::string path;      // the full path, as dropped
-    bool altered = false;  // the path is not exactly the name that was dropped: never opened or moved
-};
 
 // Handed each outcome as it happens; returns false to stop the batch before
 // the next file.
 using OutcomeReport = std::function<bool(const FileOutcome&)>;
+
+// Handed each set once its files are named, before any of them moves.
+using SetReport = std::function<void(const NameSet&)>;
+
+// How the batch reads ahead, and who learns of each set.
+struct BatchSettings {
+    ReadAheadBounds readAhead;
+    SetReport setNamed;  // may be empty
+};
 
 // Renames every file of one drop after its tag, the last dropped file first,
 // within its own folder, through fileSystem, and reports one outcome per
@@ -32,8 +38,18 @@ using OutcomeReport = std::function<bool(const FileOutcome&)>;
 // is a Windows device name are never opened (NotSpc). A template that names
 // no item the tag could give ends the batch (InvalidTemplate, reported
 // once, for the file it was found on).
+//
+// The tags are read ahead a set at a time (ReadAhead); then each file of the
+// set is named, moved and reported in turn, so the lines, their order and
+// the moves are those of reading each file just before it moves. A file
+// whose path an earlier move of its set may have changed (its path named
+// no file when read, or named a file that another dropped path also names)
+// is read again just before it moves. A stop takes effect after the file
+// just reported; nothing moves before its set is named, and no file moves
+// without its line.
 void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
-                        platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report);
+                        platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report,
+                        const BatchSettings& settings = BatchSettings());
 
 }  // namespace brindlemark::rename
 

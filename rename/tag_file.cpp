@@ -27,8 +27,15 @@ FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* 
 }
 
 FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag) {
+    platform::FileIdentity identity;
+    return readTag(fileSystem, path, tag, identity);
+}
+
+FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag, platform::FileIdentity& identity) {
     const platform::ReadOnlyFile file = fileSystem.openForReading(path);
-    return file.isOpen() ? loadTag(tag, file, path) : spctag::KIND_OPEN_FAILED;
+    if (!file.isOpen()) return spctag::KIND_OPEN_FAILED;
+    identity = file.identity();
+    return loadTag(tag, file, path);
 }
 
 }  // namespace brindlemark::rename

@@ -19,6 +19,10 @@ FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* 
 // open without sharing). KIND_OPEN_FAILED when it cannot be opened.
 FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag);
 
+// The same, and tells which file was read (identity is left as it is when
+// none could be opened).
+FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag, platform::FileIdentity& identity);
+
 }  // namespace brindlemark::rename
 
 #endif

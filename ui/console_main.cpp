@@ -21,8 +21,8 @@
 #include "platform/dry_run_file_system.h"
 #include "platform/real_file_system.h"
 #include "rename/name_template.h"
+#include "rename/read_ahead.h"
 #include "rename/rename_batch.h"
-#include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
 #include "text/utf8.h"
 #include "ui/console/batch_output.h"
@@ -206,18 +206,22 @@ int showTags(const Options& options) {
     brindlemark::platform::RealFileSystem fileSystem;
     brindlemark::console::TagTextDecoder decoder(options.tagEncoding);
     DecodedTagText decoded;
-    for (const DroppedFile& file : drop) {
-        ID666Tag tag;
-        const char* path = file.path.c_str();
-        const FileKind kind = brindlemark::rename::readTag(fileSystem, path, tag);
-        if (kind <= KIND_OPEN_FAILED) {
-            allRecognised = false;
-            sayWhyNoTag(path, options.recursive);
+    // The tags are read ahead a folder's files at a time, then shown in order.
+    brindlemark::rename::ReadAhead window(drop, brindlemark::rename::DropOrder::FirstFirst, fileSystem);
+    while (window.next()) {
+        for (std::size_t position = 0; position < window.size(); ++position) {
+            const ID666Tag& tag = window[position].tag;
+            const char* path = window[position].dropped->path.c_str();
+            const FileKind kind = window[position].kind;
+            if (kind <= KIND_OPEN_FAILED) {
+                allRecognised = false;
+                sayWhyNoTag(path, options.recursive);
+            }
+            if (kind > 0) decoder.decodeTag(tag, decoded);
+            const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
+            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
+            endRunIfSignalled();
         }
-        if (kind > 0) decoder.decodeTag(tag, decoded);
-        const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
-        endRunIfSignalled();
     }
     return finishRun() && allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
 }

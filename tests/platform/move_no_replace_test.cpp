@@ -272,6 +272,54 @@ TEST_F(ScriptedMove, EveryFallbackBranch) {
     }
 }
 
+// A device whose file system refused RENAME_NOREPLACE is remembered and not
+// asked again; every later move there keeps the fallback's safeties, and a
+// move between folders still makes its one attempt by path.
+TEST_F(ScriptedMove, AFileSystemThatRefusedTheFlagIsNotAskedAgain) {
+    struct Move {
+        const char* target;
+        int error;
+        std::vector<std::string> calls;
+    };
+    const struct {
+        const char* what;
+        int pathRename, folderRename, link;
+        std::vector<Move> moves;  // each of a fresh file "a", in turn
+    } cases[] = {
+        {"the flag works: one call each", 0, 0, 0, {{"b", 0, {"rename by path"}}, {"c", 0, {"rename by path"}}}},
+        {"EINVAL: links from the second move on", EINVAL, EINVAL, 0,
+         {{"b", 0, {"rename by path", "open folder", "look", "rename in folder", "link", "unlink"}},
+          {"c", 0, {"open folder", "look", "link", "unlink"}},
+          {"c", EEXIST, {"open folder", "look", "link"}},
+          {"sub/d", EINVAL, {"rename by path"}}}},
+        {"EINVAL and no links: look, then rename", EINVAL, EINVAL, EPERM,
+         {{"b", 0, {"rename by path", "open folder", "look", "rename in folder", "link", "look", "rename"}},
+          {"c", 0, {"open folder", "look", "link", "look", "rename"}}}},
+        {"ENOSYS and no links: never look and rename", ENOSYS, ENOSYS, EPERM,
+         {{"b", EPERM, {"rename by path", "open folder", "look", "rename in folder", "link"}},
+          {"c", EPERM, {"open folder", "look", "link"}}}},
+    };
+    ASSERT_EQ(mkdir((folder + "/sub").c_str(), 0755), 0);
+    for (const auto& c : cases) {
+        platform::RenameFlagRefusals refusals;
+        for (const Move& m : c.moves) {
+            SCOPED_TRACE(std::string(c.what) + ", to " + m.target);
+            script = Script{c.pathRename, c.folderRename, c.link, 0, 0, {}, {}, {}, {}, -1, false};
+            const std::string a = make("a", "A"), target = folder + "/" + m.target;
+            const bool existed = exists(target);
+            EXPECT_EQ(platform::moveNoReplace(a.c_str(), target.c_str(), scriptedCalls, &refusals), m.error);
+            EXPECT_EQ(script.calls, m.calls);
+            EXPECT_FALSE(script.strayFolder);
+            EXPECT_EQ(exists(a), m.error != 0);
+            if (!existed) {
+                EXPECT_EQ(exists(target), m.error == 0);
+            }
+            unlink(a.c_str());
+        }
+        for (const char* name : {"b", "c", "sub/d"}) unlink((folder + "/" + name).c_str());
+    }
+}
+
 // The folder is reached through a symlink that another program re-points
 // to another folder holding a file of the same name in the middle of the
 // move: every step still acts on the folder the move opened, and the other
