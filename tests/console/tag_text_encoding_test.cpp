@@ -108,9 +108,100 @@ TEST(TagTextEncoding, Windows1252TitlesReadAsWindows1252) {
         {"several accents", {{"Se\xF1or D\xE9j\xE0 Vu"}}, TextEncoding::Windows1252, "Señor Déjà Vu"},
         {"accent at a filled field's end", {{"Cafe del Mar - Volumen Dos - Fat\xED", true}}, TextEncoding::Windows1252,
          "Cafe del Mar - Volumen Dos - Fatí"},
+        {"ligature starting a word", {{"\x8Cuvre"}}, TextEncoding::Windows1252, "Œuvre"},
+        {"capital with a caron starting a word", {{"\x8Akoda Rally"}}, TextEncoding::Windows1252, "Škoda Rally"},
+        {"caron ending a word", {{"Tom\xE1\x9A"}}, TextEncoding::Windows1252, "Tomáš"},
+        {"small ligature inside a word", {{"S\x9Cur Sourire"}}, TextEncoding::Windows1252, "Sœur Sourire"},
         {"a short title and a long comment",
          {{"Th\xE9me"}, {"Une chanson tr\xE8s c\xE9l\xE8" "bre de l\x92\xE9t\xE9"}}, TextEncoding::Windows1252,
          "Théme"},
+    });
+}
+
+// A quote or dash of Windows-1252 between two letters reads in Shift-JIS as
+// a common kanji with the letter after it ("Yoshi痴 Island"): it stays
+// punctuation. The other items are ASCII, as in most Western tags.
+TEST(TagTextEncoding, Windows1252QuotesAndDashesBetweenLetters) {
+    expectDecided({
+        {"apostrophe, 92 73", {{"Yoshi\x92s Island"}, {"Super Mario World 2"}, {"Koji Kondo"}},
+         TextEncoding::Windows1252, "Yoshi’s Island"},
+        {"apostrophe, 92 74", {{"Don\x92t Stop"}, {"Sonic Blast Man"}}, TextEncoding::Windows1252, "Don’t Stop"},
+        {"em dash before a capital", {{"Act I\x97Prologue"}, {"ActRaiser"}, {"Yuzo Koshiro"}},
+         TextEncoding::Windows1252, "Act I—Prologue"},
+        {"after a capital", {{"I\x92m Sad"}}, TextEncoding::Windows1252, "I’m Sad"},
+        {"name in the possessive", {{"Dr. Wily\x92s Castle"}, {"Mega Man 7"}}, TextEncoding::Windows1252,
+         "Dr. Wily’s Castle"},
+        {"game in the possessive", {{"Kirby\x92s Dream Land 3"}}, TextEncoding::Windows1252, "Kirby’s Dream Land 3"},
+        {"Link", {{"Link\x92s Awakening"}}, TextEncoding::Windows1252, "Link’s Awakening"},
+        {"Let", {{"Let\x92s Go Away"}, {"Rock n' Roll Racing"}}, TextEncoding::Windows1252, "Let’s Go Away"},
+        {"It", {{"It\x92s a Small World"}}, TextEncoding::Windows1252, "It’s a Small World"},
+        {"em dash after a numeral letter", {{"Ys I\x97" "Feena"}}, TextEncoding::Windows1252, "Ys I—Feena"},
+        {"em dash in a long title", {{"Mega Man X\x97Sigma Stage"}}, TextEncoding::Windows1252,
+         "Mega Man X—Sigma Stage"},
+        {"two apostrophes", {{"O\x92" "Brien\x92s Theme"}}, TextEncoding::Windows1252, "O’Brien’s Theme"},
+        {"contraction of 're", {{"We\x92re Flying"}}, TextEncoding::Windows1252, "We’re Flying"},
+        {"contraction of 'll", {{"You\x92ll Be Back"}}, TextEncoding::Windows1252, "You’ll Be Back"},
+        {"Can't", {{"Can\x92t Stop the Rain"}}, TextEncoding::Windows1252, "Can’t Stop the Rain"},
+        {"apostrophes on both sides of a letter", {{"Rock\x92n\x92Roll Racing"}}, TextEncoding::Windows1252,
+         "Rock’n’Roll Racing"},
+        {"en dash inside a word", {{"Pre\x96" "Battle"}}, TextEncoding::Windows1252, "Pre–Battle"},
+        {"apostrophe and em dash", {{"Dancin\x92 Queen\x97Reprise"}}, TextEncoding::Windows1252,
+         "Dancin’ Queen—Reprise"},
+        {"em dash after a long word", {{"Castlevania\x97" "Bloody Tears"}}, TextEncoding::Windows1252,
+         "Castlevania—Bloody Tears"},
+        {"among other items", {{"Bowser\x92s Castle"}, {"Super Mario RPG"}, {"Yoko Shimomura"}, {"Dumper"}},
+         TextEncoding::Windows1252, "Bowser’s Castle"},
+    });
+}
+
+// Short Japanese text of kanji only, the other items ASCII: in Windows-1252
+// the lead bytes read as Š Œ Ž and symbols, the trail bytes as letters
+// ("ŠC", "ŽRŒû"), which no Western word looks like.
+TEST(TagTextEncoding, ShortKanjiTitlesAndComposersReadAsShiftJis) {
+    expectDecided({
+        {"one kanji, Œõ", {{"\x8C\xF5"}, {"Hikari no Densetsu"}}, TextEncoding::ShiftJis, "光"},
+        {"one kanji, ŠC", {{"\x8A" "C"}, {"Umi"}}, TextEncoding::ShiftJis, "海"},
+        {"one kanji, ŠX", {{"\x8AX"}}, TextEncoding::ShiftJis, "街"},
+        {"two kanji, —EŽÒ", {{"\x97" "E\x8E\xD2"}, {"Dragon Quest"}}, TextEncoding::ShiftJis, "勇者"},
+        {"composer, ŽRŒû", {{"\x8ER\x8C\xFB"}, {"Title"}, {"Romancing SaGa"}}, TextEncoding::ShiftJis, "山口"},
+        {"composer, –{ŠÔ", {{"\x96{\x8A\xD4"}, {"Opening"}}, TextEncoding::ShiftJis, "本間"},
+        {"composer, –]ŒŽ", {{"\x96]\x8C\x8E"}, {"Field"}}, TextEncoding::ShiftJis, "望月"},
+        {"one kanji, ŒŽ", {{"\x8C\x8E"}}, TextEncoding::ShiftJis, "月"},
+        {"one kanji, ŒF", {{"\x8C" "F"}}, TextEncoding::ShiftJis, "熊"},
+        {"one kanji, ŠZ", {{"\x8AZ"}}, TextEncoding::ShiftJis, "鎧"},
+        {"one kanji, ŠM", {{"\x8AM"}}, TextEncoding::ShiftJis, "凱"},
+        {"two kanji, ‹RŽm", {{"\x8BR\x8Em"}}, TextEncoding::ShiftJis, "騎士"},
+        {"one kanji, Ž˜", {{"\x8E\x98"}}, TextEncoding::ShiftJis, "侍"},
+        {"one kanji, ‰Š", {{"\x89\x8A"}}, TextEncoding::ShiftJis, "炎"},
+        {"composer, ŽR–{", {{"\x8ER\x96{"}}, TextEncoding::ShiftJis, "山本"},
+        {"composer, Œõ“c", {{"\x8C\xF5\x93" "c"}, {"Chrono Trigger"}}, TextEncoding::ShiftJis, "光田"},
+        {"composer, Šâ“c", {{"\x8A\xE2\x93" "c"}}, TextEncoding::ShiftJis, "岩田"},
+        {"composer, ‹e“c", {{"\x8B" "e\x93" "c"}}, TextEncoding::ShiftJis, "菊田"},
+        {"composer, ŒÃ‘ã", {{"\x8C\xC3\x91\xE3"}, {"Actraiser"}}, TextEncoding::ShiftJis, "古代"},
+        {"composer, —é–Ø", {{"\x97\xE9\x96\xD8"}}, TextEncoding::ShiftJis, "鈴木"},
+        {"composer, “n•Ó", {{"\x93n\x95\xD3"}}, TextEncoding::ShiftJis, "渡辺"},
+        {"composer, “c’†", {{"\x93" "c\x92\x86"}}, TextEncoding::ShiftJis, "田中"},
+        {"composer, ‘å“‡", {{"\x91\xE5\x93\x87"}}, TextEncoding::ShiftJis, "大島"},
+        {"composer, ‰º‘º", {{"\x89\xBA\x91\xBA"}}, TextEncoding::ShiftJis, "下村"},
+        {"composer, ˆÉ“¡", {{"\x88\xC9\x93\xA1"}}, TextEncoding::ShiftJis, "伊藤"},
+        {"composer, ‹ß“¡", {{"\x8B\xDF\x93\xA1"}}, TextEncoding::ShiftJis, "近藤"},
+        {"two kanji, Šó–]", {{"\x8A\xF3\x96]"}}, TextEncoding::ShiftJis, "希望"},
+        {"two kanji, —E‹C", {{"\x97" "E\x8B" "C"}}, TextEncoding::ShiftJis, "勇気"},
+        {"two kanji, “V‹ó", {{"\x93V\x8B\xF3"}}, TextEncoding::ShiftJis, "天空"},
+    });
+}
+
+// The same titles in UTF-8 keep reading as UTF-8: the rules above weigh
+// only the two legacy readings.
+TEST(TagTextEncoding, Utf8TitlesWithQuotesAndKanji) {
+    expectDecided({
+        {"apostrophe", {{"Yoshi\xE2\x80\x99s Island"}, {"Super Mario World 2"}}, TextEncoding::Utf8,
+         "Yoshi’s Island"},
+        {"apostrophe, short", {{"Don\xE2\x80\x99t Stop"}}, TextEncoding::Utf8, "Don’t Stop"},
+        {"em dash", {{"Act I\xE2\x80\x94Prologue"}}, TextEncoding::Utf8, "Act I—Prologue"},
+        {"one kanji", {{"\xE5\x85\x89"}, {"Hikari"}}, TextEncoding::Utf8, "光"},
+        {"composer", {{"\xE5\xB1\xB1\xE5\x8F\xA3"}}, TextEncoding::Utf8, "山口"},
+        {"two kanji", {{"\xE5\x8B\x87\xE8\x80\x85"}}, TextEncoding::Utf8, "勇者"},
     });
 }
 

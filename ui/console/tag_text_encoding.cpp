@@ -10,6 +10,9 @@
 //   Shift-JIS      kana, full-width forms, JIS level 1 kanji      +2
 //                  a JIS level 2 (rare) kanji next to kana/kanji  +1
 //                  a rare kanji between two ASCII letters         -3
+//                  a kanji right after an ASCII letter whose lead
+//                  byte is a Windows-1252 quote, bullet or dash
+//                  (0x91..0x97) and whose trail byte is a letter  -3
 //                  half-width katakana in a run of two or more    +1 each
 //                  a lone half-width katakana next to a letter    -2
 //                  any other symbol                               -1
@@ -20,6 +23,9 @@
 //                  ... in a longer run                            -1
 //                  a symbol alone between ASCII characters         0
 //                  a symbol in a run                              -2
+//                  a letter of the 0x80..0x9F row (Š Œ Ž š œ ž Ÿ)
+//                  before an ASCII capital or another non-ASCII
+//                  character: a symbol, as above
 //   either         a byte sequence the encoding has no character for: the
 //                  reading is invalid (-4 each)
 //
@@ -46,13 +52,17 @@ namespace {
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // what iconv_open gives on failure
 
 enum CharacterClass {
-    AsciiLetter,
+    AsciiLetter,    // a..z
+    AsciiCapital,   // A..Z
     AsciiOther,
     Kana,           // hiragana, katakana, CJK punctuation, full-width forms
     CommonKanji,    // JIS X 0208 level 1
+    QuoteKanji,     // a common kanji whose bytes read in Windows-1252 as a
+                    // quote, bullet or dash and an ASCII letter (’s, —P)
     RareKanji,      // JIS X 0208 level 2 and the IBM extensions
     HalfWidthKana,  // single bytes A1..DF of Shift-JIS
     LatinLetter,    // an accented letter of Windows-1252
+    RowLetter,      // a letter of Windows-1252's 0x80..0x9F row: Š Œ Ž š œ ž Ÿ
     Symbol,
     PrivateUse,
     Invalid,
@@ -79,21 +89,36 @@ Step shiftJisStep(const unsigned char* bytes, std::size_t count) {
 
 bool isAsciiLetter(unsigned char byte) { return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'; }
 
-bool isKanji(int c) { return c == CommonKanji || c == RareKanji; }
+bool isAsciiLetterClass(int c) { return c == AsciiLetter || c == AsciiCapital; }
 
-CharacterClass asciiClass(unsigned char byte) { return isAsciiLetter(byte) ? AsciiLetter : AsciiOther; }
+bool isKanji(int c) { return c == CommonKanji || c == QuoteKanji || c == RareKanji; }
+
+CharacterClass asciiClass(unsigned char byte) {
+    if (!isAsciiLetter(byte)) return AsciiOther;
+    return byte <= 'Z' ? AsciiCapital : AsciiLetter;
+}
+
+// Lead bytes that Windows-1252 reads as ‘ ’ “ ” • – —: the punctuation a
+// Western title puts between two letters (Yoshi’s, Act I—Prologue).
+bool isQuoteOrDashByte(unsigned char byte) { return byte >= 0x91 && byte <= 0x97; }
 
 CharacterClass shiftJisClass(const unsigned char* bytes, std::size_t length, char32_t codePoint) {
     if (length == 1) return HalfWidthKana;
     const unsigned code = (static_cast<unsigned>(bytes[0]) << 8) | bytes[1];
     if ((codePoint >= 0x3000 && codePoint <= 0x30FF) || (codePoint >= 0xFF01 && codePoint <= 0xFF5E)) return Kana;
-    if (code >= 0x889F && code <= 0x9872) return CommonKanji;
+    if (code >= 0x889F && code <= 0x9872) {
+        return isQuoteOrDashByte(bytes[0]) && isAsciiLetter(bytes[1]) ? QuoteKanji : CommonKanji;
+    }
     if ((codePoint >= 0x4E00 && codePoint <= 0x9FFF) || (codePoint >= 0xF900 && codePoint <= 0xFAFF)) return RareKanji;
     if (codePoint >= 0xE000 && codePoint <= 0xF8FF) return PrivateUse;
     return Symbol;
 }
 
 CharacterClass windows1252Class(char32_t codePoint) {
+    switch (codePoint) {
+        case 0x152: case 0x153: case 0x160: case 0x161: case 0x178: case 0x17D: case 0x17E: return RowLetter;
+        default: break;
+    }
     const bool latin = codePoint >= 0xC0 && codePoint <= 0x17F && codePoint != 0xD7 && codePoint != 0xF7;
     return latin ? LatinLetter : Symbol;
 }
@@ -103,7 +128,20 @@ int neighbour(const std::vector<int>& classes, std::size_t at, int offset) {
     return classes[offset < 0 ? at - 1 : at + 1];
 }
 
-bool isNonAscii(int c) { return c != AsciiLetter && c != AsciiOther; }
+bool isNonAscii(int c) { return !isAsciiLetterClass(c) && c != AsciiOther; }
+
+// The letters of Windows-1252's 0x80..0x9F row are also the lead bytes of
+// most common kanji, whose trail byte follows: kanji-only Japanese text reads
+// as such a letter before a capital or before another character from 0x80
+// up ("ŠC", "Œõ", "ŽRŒû"), which no Western word has (Œuvre, Škoda, Tomáš).
+// There it is taken for the symbol it is.
+void resolveRowLetters(std::vector<int>& classes) {
+    for (std::size_t at = 0; at < classes.size(); ++at) {
+        if (classes[at] != RowLetter) continue;
+        const int after = neighbour(classes, at, 1);
+        classes[at] = after == AsciiCapital || isNonAscii(after) ? Symbol : LatinLetter;
+    }
+}
 
 // The length of the run of consecutive characters that pass `in` around at.
 template <typename In>
@@ -119,12 +157,15 @@ int shiftJisScore(const std::vector<int>& classes, std::size_t at) {
     switch (classes[at]) {
         case Kana:
         case CommonKanji: return 2;
+        // A lone quote or dash between two letters, read as a kanji with the
+        // letter after it.
+        case QuoteKanji: return isAsciiLetterClass(before) ? -3 : 2;
         case RareKanji:
-            if (before == AsciiLetter && after == AsciiLetter) return -3;
+            if (isAsciiLetterClass(before) && isAsciiLetterClass(after)) return -3;
             return before == Kana || after == Kana || isKanji(before) || isKanji(after) ? 1 : 0;
         case HalfWidthKana:
             if (runLength(classes, at, [](int c) { return c == HalfWidthKana; }) >= 2) return 1;
-            return before == AsciiLetter || after == AsciiLetter ? -2 : 0;
+            return isAsciiLetterClass(before) || isAsciiLetterClass(after) ? -2 : 0;
         case Symbol: return -1;
         case PrivateUse: return -3;
         default: return 0;
@@ -136,7 +177,7 @@ int windows1252Score(const std::vector<int>& classes, std::size_t at) {
     if (classes[at] == Symbol) return run == 1 ? 0 : -2;
     if (classes[at] != LatinLetter) return 0;
     if (run > 2) return -1;
-    const auto isLetter = [](int c) { return c == AsciiLetter || c == LatinLetter; };
+    const auto isLetter = [](int c) { return isAsciiLetterClass(c) || c == LatinLetter; };
     return isLetter(neighbour(classes, at, -1)) || isLetter(neighbour(classes, at, 1)) ? 2 : 1;
 }
 
@@ -253,6 +294,7 @@ TagTextDecoder::Reading TagTextDecoder::read(TextEncoding encoding, const std::v
                                        : windows1252Class(codePoint));
             }
         });
+        if (encoding == TextEncoding::Windows1252) resolveRowLetters(classes_);
         for (std::size_t at = 0; at < classes_.size(); ++at) {
             if (classes_[at] == Invalid) {
                 reading.valid = false;
