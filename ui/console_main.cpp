@@ -24,10 +24,10 @@
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
+#include "ui/console/tag_set_output.h"
 #include "ui/console/tag_text_encoding.h"
 #include "ui/console/undo.h"
 #include "ui/console/unicode_name_style.h"
-#include "ui/tag_json.h"
 
 namespace {
 
@@ -58,7 +58,8 @@ constexpr char HELP[] =
     "                     (NFC), keeping accented letters, kana and kanji\n"
     "  --tag-encoding ENC\n"
     "                     read every tag's text as ENC: auto (decided per file,\n"
-    "                     the default), utf-8, shift_jis or windows-1252\n"
+    "                     by --show per folder; the default), utf-8, shift_jis\n"
+    "                     or windows-1252\n"
     "  --json             print each outcome as one JSON object per line\n"
     "  --show             print each FILE's tag, its text decoded, as one JSON\n"
     "                     object per line\n"
@@ -88,7 +89,6 @@ constexpr char HELP[] =
     "the journal could not be read or written, or output failed; 2 for a usage\n"
     "error.\n";
 
-using brindlemark::console::DecodedTagText;
 using brindlemark::rename::DroppedFile;
 using brindlemark::spctag::FileKind;
 using brindlemark::spctag::ID666Tag;
@@ -169,18 +169,19 @@ int showTags(const Options& options) {
     std::vector<DroppedFile> drop;
     bool allRecognised = buildDrop(options.files, options.recursive, true, drop);
     brindlemark::platform::RealFileSystem fileSystem;
-    brindlemark::console::TagTextDecoder decoder(options.tagEncoding);
-    DecodedTagText decoded;
+    // Each folder's files are printed together, their text encoding decided
+    // as a set.
+    TagSetOutput output(options.tagEncoding);
     for (const DroppedFile& file : drop) {
         ID666Tag tag;
         const char* path = file.path.c_str();
         const FileKind kind = brindlemark::rename::readTag(fileSystem, path, tag);
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
-        if (kind > 0) decoder.decodeTag(tag, decoded);
-        const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
+        output.add(path, kind, tag);
+        if (stopSignalled()) output.print();  // every file read has its line
         endRunIfSignalled();
     }
+    output.print();
     return finishRun() && allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,74 @@ TEST(TagTextEncoding, Utf8TitlesWithQuotesAndKanji) {
     });
 }
 
+// A tag of a set: its song, game and artist, the other items empty.
+ID666Tag setTag(const std::vector<std::string>& texts) {
+    ID666Tag tag;
+    char* const fields[] = {tag.song, tag.game, tag.artist, tag.dumper, tag.comments, tag.ostTitle, tag.publisher};
+    for (char* field : fields) field[0] = '\0';
+    for (std::size_t i = 0; i < texts.size(); ++i) std::strcpy(fields[i], texts[i].c_str());
+    return tag;
+}
+
+// The files of one folder decided together: each file's encoding, and the
+// first file's song decoded as the set's decision leaves it.
+TEST(TagTextEncoding, SetsAreDecidedTogetherUnlessAFileSettlesItsOwn) {
+    using E = TextEncoding;
+    struct SetCase {
+        const char* title;
+        std::vector<std::vector<std::string>> files;  // song, game, artist of each
+        std::vector<E> encodings;
+        std::string firstSong;
+    };
+    const std::vector<SetCase> cases = {
+        {"a one-kanji title that alone reads as Windows-1252, in a Japanese folder",
+         {{"\xE3\xC4", "Hiten"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0", "Hiten"}, {"\x8C\xF5", "Hiten"}},
+         {E::ShiftJis, E::ShiftJis, E::ShiftJis}, "翔"},
+        {"titles each ambiguous alone",
+         {{"\xE3Y"}, {"\x8C\xF5"}, {"\x97" "E\x8E\xD2"}, {"\x8A" "C"}}, {E::ShiftJis, E::ShiftJis, E::ShiftJis, E::ShiftJis},
+         "綺"},
+        {"composers of a Japanese game",
+         {{"Opening", "Romancing SaGa", "\x8ER\x8C\xFB"}, {"Battle", "Romancing SaGa", "\x90" "A\x8F\xBC"}},
+         {E::ShiftJis, E::ShiftJis}, "Opening"},
+        {"a title that alone reads as a kanji, in a Western folder",
+         {{"Ghosts \x92n Goblins"}, {"Caf\xE9 del Mar"}, {"Arthur\x92s Theme"}},
+         {E::Windows1252, E::Windows1252, E::Windows1252}, "Ghosts ’n Goblins"},
+        {"a Windows-1252 title that only Windows-1252 reads keeps it in a Japanese folder",
+         {{"Zelda\x99"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}, {"\x8C\xF5"}, {"\x8A" "C"}},
+         {E::Windows1252, E::ShiftJis, E::ShiftJis, E::ShiftJis}, "Zelda™"},
+        {"a Shift-JIS title that only Shift-JIS reads keeps it in a Western folder",
+         {{"\x90\xB9\x8C\x95\x93`\x90\xE0"}, {"Caf\xE9 del Mar"}, {"Don\x92t Stop"}, {"\xDC" "ber den Wolken"}},
+         {E::ShiftJis, E::Windows1252, E::Windows1252, E::Windows1252}, "聖剣伝説"},
+        {"ASCII and UTF-8 files keep theirs",
+         {{"Plain Title"}, {"Pok\xC3\xA9mon"}, {"\x8C\xF5"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}},
+         {E::Ascii, E::Utf8, E::ShiftJis, E::ShiftJis}, "Plain Title"},
+        {"a set of one decides as the file alone", {{"\xE3\xC4"}}, {E::Windows1252}, "ãÄ"},
+        {"a one-kanji title beside one title only Shift-JIS reads",
+         {{"\xE3\xC4"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}}, {E::ShiftJis, E::ShiftJis}, "翔"},
+
+        {"a set of plain ASCII", {{"Title"}, {"Theme"}}, {E::Ascii, E::Ascii}, "Title"},
+    };
+    for (const SetCase& c : cases) {
+        TagTextDecoder decoder;
+        std::vector<ID666Tag> tags;
+        for (const auto& file : c.files) tags.push_back(setTag(file));
+        std::vector<const ID666Tag*> set;
+        for (const ID666Tag& tag : tags) set.push_back(&tag);
+        std::vector<E> encodings(set.size(), E::Ascii);
+        decoder.decideSet(set.data(), set.size(), encodings.data());
+        EXPECT_EQ(encodings, c.encodings) << c.title;
+        // The set's files decoded one by one, as the batch and --show do.
+        DecodedTagText decoded;
+        for (std::size_t i = 0; i < tags.size(); ++i) {
+            decoder.decodeTag(tags[i], decoded);
+            EXPECT_STREQ(decoded.encoding, textEncodingName(c.encodings[i])) << c.title << ", file " << i;
+            if (i == 0) {
+                EXPECT_EQ(decoded.text[0], c.firstSong) << c.title;
+            }
+        }
+    }
+}
+
 TEST(TagTextEncoding, ChosenEncodingOverridesTheDecision) {
     std::optional<TextEncoding> chosen;
     ASSERT_TRUE(parseTagEncoding("shift_jis", chosen));
@@ -215,6 +284,12 @@ TEST(TagTextEncoding, ChosenEncodingOverridesTheDecision) {
     std::string decoded;
     decoder.decode(texts.front(), TextEncoding::Utf8, decoded);
     EXPECT_EQ(decoded, "Pok\xEF\xBF\xBDmon");  // each invalid byte one U+FFFD
+    const ID666Tag plain = setTag({"Plain"}), utf8 = setTag({"Pok\xC3\xA9mon"});
+    const ID666Tag* const set[] = {&plain, &utf8};
+    TextEncoding encodings[2] = {};
+    decoder.decideSet(set, 2, encodings);
+    EXPECT_EQ(encodings[0], TextEncoding::ShiftJis);  // the set's files too, settled or not
+    EXPECT_EQ(encodings[1], TextEncoding::ShiftJis);
 
     ASSERT_TRUE(parseTagEncoding("auto", chosen));
     EXPECT_FALSE(chosen.has_value());

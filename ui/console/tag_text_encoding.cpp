@@ -35,6 +35,10 @@
 // to the reading it names: nothing for one accented word, where it guesses,
 // much for a long Japanese comment, where it is reliable. A tie goes to
 // Windows-1252.
+//
+// The files of one folder are one game's, in one encoding: decideSet weighs
+// them together, so that a title of one kanji, too short to tell alone, is
+// read as its folder is.
 
 #include "ui/console/tag_text_encoding.h"
 
@@ -48,6 +52,13 @@
 namespace brindlemark::console {
 
 namespace {
+
+// A set's decision is a vote of its files: a file whose text only one of
+// the two legacy encodings can read gives that one SET_SETTLED_VOTE, any
+// other the difference of its two scores, bounded to SET_SCORE_VOTE either
+// way. A settled file counts more than any doubtful one.
+constexpr int SET_SETTLED_VOTE = 6;
+constexpr int SET_SCORE_VOTE = 4;
 
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // what iconv_open gives on failure
 
@@ -308,16 +319,20 @@ TagTextDecoder::Reading TagTextDecoder::read(TextEncoding encoding, const std::v
     return reading;
 }
 
-int TagTextDecoder::detectorVote(const std::vector<TagText>& texts, std::size_t highBytes) {
-    if (detector_ == nullptr) return 0;
-    uchardet_reset(detector_);
+void TagTextDecoder::feedDetector(const std::vector<TagText>& texts) {
+    if (detector_ == nullptr) return;
     for (const TagText& text : texts) {
         if (isAscii(text.bytes, text.size)) continue;
         uchardet_handle_data(detector_, text.bytes, text.size);
         uchardet_handle_data(detector_, "\n", 1);
     }
+}
+
+int TagTextDecoder::detectorVote(std::size_t highBytes) {
+    if (detector_ == nullptr) return 0;
     uchardet_data_end(detector_);
     const std::string charset = uchardet_get_charset(detector_);
+    uchardet_reset(detector_);
     const int weight = static_cast<int>(std::min<std::size_t>(highBytes, 24) / 4);
     if (charset == "SHIFT_JIS") return weight;
     // Any single-byte European code page: on a few accented letters the
@@ -326,13 +341,15 @@ int TagTextDecoder::detectorVote(const std::vector<TagText>& texts, std::size_t 
     return 0;
 }
 
-TextEncoding TagTextDecoder::decide(const std::vector<TagText>& texts) {
-    if (forced_) return *forced_;
-    std::size_t highBytes = 0;
+TagTextDecoder::OwnText TagTextDecoder::judge(const std::vector<TagText>& texts) {
+    OwnText own;
     for (const TagText& text : texts) {
-        for (std::size_t i = 0; i < text.size; ++i) highBytes += static_cast<unsigned char>(text.bytes[i]) >> 7;
+        for (std::size_t i = 0; i < text.size; ++i) own.highBytes += static_cast<unsigned char>(text.bytes[i]) >> 7;
     }
-    if (highBytes == 0) return TextEncoding::Ascii;
+    if (own.highBytes == 0) {
+        own.settled = TextEncoding::Ascii;
+        return own;
+    }
 
     // UTF-8: every such byte is part of a character, or of one a filled
     // field's end cut, and at least one character is whole.
@@ -344,17 +361,65 @@ TextEncoding TagTextDecoder::decide(const std::vector<TagText>& texts) {
             wholeCharacter = wholeCharacter || (converted && static_cast<unsigned char>(bytes[0]) >= 0x80);
         });
     }
-    if (utf8 && wholeCharacter) return TextEncoding::Utf8;
-
-    const Reading shiftJis = read(TextEncoding::ShiftJis, texts);
-    const Reading windows1252 = read(TextEncoding::Windows1252, texts);
-    if (shiftJis.valid != windows1252.valid) {
-        return shiftJis.valid ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+    if (utf8 && wholeCharacter) {
+        own.settled = TextEncoding::Utf8;
+        return own;
     }
-    const int vote = detectorVote(texts, highBytes);
-    const int forShiftJis = shiftJis.score + std::max(vote, 0);
-    const int forWindows1252 = windows1252.score + std::max(-vote, 0);
+
+    own.legacy = true;
+    own.shiftJis = read(TextEncoding::ShiftJis, texts);
+    own.windows1252 = read(TextEncoding::Windows1252, texts);
+    if (own.shiftJis.valid != own.windows1252.valid) {
+        own.settled = own.shiftJis.valid ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+    }
+    return own;
+}
+
+TextEncoding TagTextDecoder::choose(int forShiftJis, int forWindows1252, int vote) {
+    forShiftJis += std::max(vote, 0);
+    forWindows1252 += std::max(-vote, 0);
     return forShiftJis > forWindows1252 ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+}
+
+TextEncoding TagTextDecoder::decide(const std::vector<TagText>& texts) {
+    if (forced_) return *forced_;
+    const OwnText own = judge(texts);
+    if (own.settled) return *own.settled;
+    if (set_) return *set_;
+    feedDetector(texts);
+    return choose(own.shiftJis.score, own.windows1252.score, detectorVote(own.highBytes));
+}
+
+void TagTextDecoder::decideSet(const ID666Tag* const* tags, std::size_t count, TextEncoding* encodings) {
+    set_.reset();
+    settled_.clear();
+    int forShiftJis = 0;  // the files' votes: positive for Shift-JIS
+    std::size_t highBytes = 0;
+    bool legacy = false;
+    for (std::size_t i = 0; i < count && !forced_; ++i) {
+        readTagTexts(*tags[i], texts_);
+        const OwnText own = judge(texts_);
+        settled_.push_back(own.settled);
+        if (!own.legacy) continue;
+        // Every legacy file votes, one that settles its own encoding too:
+        // the titles only Shift-JIS can read tell how a folder's one-kanji
+        // title is meant. A file is one voice, however long its texts.
+        legacy = true;
+        if (own.settled) {
+            forShiftJis += *own.settled == TextEncoding::ShiftJis ? SET_SETTLED_VOTE : -SET_SETTLED_VOTE;
+        } else {
+            forShiftJis += std::clamp(own.shiftJis.score - own.windows1252.score, -SET_SCORE_VOTE, SET_SCORE_VOTE);
+        }
+        highBytes += own.highBytes;
+        feedDetector(texts_);
+    }
+    if (legacy) set_ = choose(forShiftJis, 0, detectorVote(highBytes));
+    if (encodings == nullptr) return;
+    for (std::size_t i = 0; i < count; ++i) {
+        encodings[i] = forced_                ? *forced_
+                       : settled_[i]          ? *settled_[i]
+                                              : *set_;  // only a legacy text leaves doubt
+    }
 }
 
 void TagTextDecoder::decode(const TagText& text, TextEncoding encoding, std::string& out) {

@@ -54,7 +54,22 @@ public:
     // of a valid UTF-8 character (or of one the end of a filled field cut),
     // otherwise whichever of Shift-JIS (CP932) and Windows-1252 the texts
     // read as (see the source for the rule).
+    //
+    // After decideSet, a file whose own text leaves doubt gets the set's
+    // decision instead.
     TextEncoding decide(const std::vector<TagText>& texts);
+
+    // Decides the encodings of a set: the tags of the files of one folder,
+    // read together. A file whose own text settles its encoding beyond
+    // doubt keeps that one: no byte from 0x80 up (Ascii), valid UTF-8 (as
+    // in decide), or text that only one of Shift-JIS and Windows-1252 has
+    // characters for. Every other file gets the set's decision: whichever
+    // of the two all the set's legacy texts together read as (their scores
+    // added up, the detector asked once over all of them). Writes the
+    // encoding of tags[i] to encodings[i] unless encodings is null, and
+    // keeps the set's decision for decide() and decodeTag() until the next
+    // set, so that the set's files can then be decoded one by one.
+    void decideSet(const ID666Tag* const* tags, std::size_t count, TextEncoding* encodings = nullptr);
 
     // Appends the text converted from the encoding to UTF-8. Bytes that are
     // no character of the encoding become U+FFFD, each invalid sequence one;
@@ -70,11 +85,24 @@ private:
         bool valid = true;  // every character is one of the encoding
         int score = 0;      // how much the characters look like real text
     };
+    // What one file's texts say on their own.
+    struct OwnText {
+        std::size_t highBytes = 0;             // bytes from 0x80 up
+        std::optional<TextEncoding> settled;   // the encoding beyond doubt, if any
+        bool legacy = false;                   // neither ASCII nor UTF-8: both readings below were made
+        Reading shiftJis, windows1252;
+    };
+    OwnText judge(const std::vector<TagText>& texts);
     Reading read(TextEncoding encoding, const std::vector<TagText>& texts);
-    // The detector's choice between the two legacy encodings: positive for
-    // Shift-JIS, negative for Windows-1252, weighted by how many bytes from
-    // 0x80 up it had to go on.
-    int detectorVote(const std::vector<TagText>& texts, std::size_t highBytes);
+    // Hands the texts that are not plain ASCII to the detector.
+    void feedDetector(const std::vector<TagText>& texts);
+    // The detector's choice between the two legacy encodings over what it
+    // was fed since the last vote: positive for Shift-JIS, negative for
+    // Windows-1252, weighted by how many bytes from 0x80 up it had to go on.
+    int detectorVote(std::size_t highBytes);
+    // The higher of the two scores with the detector's vote; a tie goes to
+    // Windows-1252.
+    static TextEncoding choose(int forShiftJis, int forWindows1252, int vote);
     // Calls step(bytes, kind, converted) for each character of the text in
     // the encoding; when converted, character_ holds it in UTF-8.
     template <typename Step>
@@ -90,6 +118,8 @@ private:
     std::string character_;
     std::vector<int> classes_;  // of one text's characters, while it is read
     std::vector<TagText> texts_;  // of the tag decodeTag is given
+    std::optional<TextEncoding> set_;  // the last set's decision, for a file that leaves doubt
+    std::vector<std::optional<TextEncoding>> settled_;  // of each file of the set being decided
 };
 
 }  // namespace brindlemark::console
