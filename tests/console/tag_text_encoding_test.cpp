@@ -209,9 +209,8 @@ TEST(TagTextEncoding, Utf8TitlesWithQuotesAndKanji) {
 // A tag of a set: its song, game and artist, the other items empty.
 ID666Tag setTag(const std::vector<std::string>& texts) {
     ID666Tag tag;
-    char* const fields[] = {tag.song, tag.game, tag.artist, tag.dumper, tag.comments, tag.ostTitle, tag.publisher};
-    for (char* field : fields) field[0] = '\0';
-    for (std::size_t i = 0; i < texts.size(); ++i) std::strcpy(fields[i], texts[i].c_str());
+    for (const TagTextItem& item : TAG_TEXT_ITEMS) (tag.*item.field)[0] = '\0';
+    for (std::size_t i = 0; i < texts.size(); ++i) std::strcpy(tag.*TAG_TEXT_ITEMS[i].field, texts[i].c_str());
     return tag;
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/e2e/console_support.h"
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 namespace {
 

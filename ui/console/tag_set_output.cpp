@@ -4,7 +4,7 @@
 
 #include "platform/path_parts.h"
 #include "ui/console/run_ending.h"
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 namespace brindlemark::console {
 

@@ -11,6 +11,8 @@
 
 namespace brindlemark::console {
 
+using spctag::FileKind;
+
 // --show's lines, a set at a time: the tags of consecutive FILEs of one
 // folder are held until the set is complete, the encoding of their text is
 // decided over the whole set (TagTextDecoder::decideSet), and then each is

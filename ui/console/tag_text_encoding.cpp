@@ -221,7 +221,7 @@ bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chos
 void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts) {
     constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;  // an extended-tag text
     texts.clear();
-    for (const TagTextItem& item : kTagTextItems) {
+    for (const spctag::TagTextItem& item : spctag::TAG_TEXT_ITEMS) {
         const char* const field = tag.*item.field;
         const std::size_t size = strnlen(field, kLongest);
         texts.push_back({field, size, size == item.baseWidth || size == kLongest});

@@ -9,11 +9,13 @@
 #include <vector>
 
 #include "spctag/id666_tag.h"
-#include "ui/tag_json.h"
+#include "spctag/text_items.h"
 
 struct uchardet;
 
 namespace brindlemark::console {
+
+using spctag::ID666Tag;
 
 // The encodings a tag's texts are read in. The tag itself never says which.
 enum class TextEncoding { Ascii, Utf8, ShiftJis, Windows1252 };
@@ -34,8 +36,15 @@ struct TagText {
     bool mayBeCut = false;
 };
 
-// Fills texts with the text items of a tag in the order of kTagTextItems.
+// Fills texts with the text items of a tag in the order of TAG_TEXT_ITEMS.
 void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts);
+
+// The text items of a tag decoded: the encoding's name and each item in
+// UTF-8, in the order of TAG_TEXT_ITEMS.
+struct DecodedTagText {
+    const char* encoding = "ascii";
+    std::string text[spctag::TAG_TEXT_ITEM_COUNT];
+};
 
 // Decides the encoding of a file's texts and converts them to UTF-8. Holds
 // the converters and the detector, so one decoder serves a whole run; not

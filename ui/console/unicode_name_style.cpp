@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "spctag/text_items.h"
 #include "ui/console/utf8_text.h"
-#include "ui/tag_json.h"
 
 namespace brindlemark::console {
 
@@ -46,7 +46,7 @@ void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
         decoder_.decode(texts[i], encoding, text_);
         normalise(text_, std::string::npos);
         const std::size_t length = utf8PrefixLength(text_.data(), text_.size(), kLongest);
-        char* const field = tag.*kTagTextItems[i].field;
+        char* const field = tag.*spctag::TAG_TEXT_ITEMS[i].field;
         std::memcpy(field, text_.data(), length);
         field[length] = '\0';
     }

@@ -1,7 +1,9 @@
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 #include <cstring>
 
+#include "spctag/text_items.h"
+#include "ui/console/tag_text_encoding.h"
 #include "ui/console/utf8_text.h"
 
 namespace brindlemark::console {
@@ -95,13 +97,6 @@ void appendJsonBytesMember(std::string& out, const char* key, const char* bytes,
     if (!appendJsonString(out, bytes, count)) appendBase64Member(out, key, bytes, count);
 }
 
-const TagTextItem kTagTextItems[kTagTextItemCount] = {
-    {"song", &ID666Tag::song, 32},        {"game", &ID666Tag::game, 32},
-    {"artist", &ID666Tag::artist, 32},    {"dumper", &ID666Tag::dumper, 16},
-    {"comments", &ID666Tag::comments, 32}, {"ostTitle", &ID666Tag::ostTitle, 0},
-    {"publisher", &ID666Tag::publisher, 0},
-};
-
 namespace {
 
 class ObjectWriter {
@@ -163,13 +158,13 @@ std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const 
         constexpr std::size_t textSize = ID666Tag::kTextSize;
         object.number("binaryFormat", tag.binaryFormat);
         if (decoded != nullptr) object.text("textEncoding", decoded->encoding);
-        for (std::size_t i = 0; i < kTagTextItemCount; ++i) {
-            const TagTextItem& item = kTagTextItems[i];
+        for (std::size_t i = 0; i < spctag::TAG_TEXT_ITEM_COUNT; ++i) {
+            const spctag::TagTextItem& item = spctag::TAG_TEXT_ITEMS[i];
             const char* const field = tag.*item.field;
             if (decoded != nullptr) {
-                object.decoded(item.key, decoded->text[i], field, textSize);
+                object.decoded(item.name, decoded->text[i], field, textSize);
             } else {
-                object.bytes(item.key, field, textSize);
+                object.bytes(item.name, field, textSize);
             }
         }
         object.bytes("dateText", tag.dateText, ID666Tag::kDateTextSize);
