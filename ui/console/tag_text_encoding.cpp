@@ -60,8 +60,6 @@ namespace {
 constexpr int SET_SETTLED_VOTE = 6;
 constexpr int SET_SCORE_VOTE = 4;
 
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // what iconv_open gives on failure
-
 enum CharacterClass {
     AsciiLetter,    // a..z
     AsciiCapital,   // A..Z
@@ -228,30 +226,20 @@ void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts) {
     }
 }
 
-TagTextDecoder::TagTextDecoder(std::optional<TextEncoding> forced)
-    : forced_(forced),
-      fromShiftJis_(iconv_open("UTF-8", "CP932")),
-      fromWindows1252_(iconv_open("UTF-8", "CP1252")),
-      detector_(uchardet_new()) {}
+TagTextDecoder::TagTextDecoder(std::optional<TextEncoding> forced) : forced_(forced) {}
 
-TagTextDecoder::~TagTextDecoder() {
-    if (fromShiftJis_ != kNoConverter) iconv_close(fromShiftJis_);
-    if (fromWindows1252_ != kNoConverter) iconv_close(fromWindows1252_);
-    if (detector_ != nullptr) uchardet_delete(detector_);
-}
-
-bool TagTextDecoder::convert(iconv_t converter, const char* bytes, std::size_t count) {
+bool TagTextDecoder::convert(const IconvConverter& converter, const char* bytes, std::size_t count) {
     character_.clear();
-    if (converter == kNoConverter) return false;
+    if (!converter.valid()) return false;
     char in[2];
     std::memcpy(in, bytes, count);
     char out[8];
     char* inAt = in;
     char* outAt = out;
     std::size_t inLeft = count, outLeft = sizeof out;
-    const bool converted = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1) &&
+    const bool converted = iconv(converter.get(), &inAt, &inLeft, &outAt, &outLeft) != static_cast<std::size_t>(-1) &&
                            inLeft == 0 && outAt != out;
-    iconv(converter, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+    iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);  // back to the initial state
     if (converted) character_.assign(out, static_cast<std::size_t>(outAt - out));
     return converted;
 }
@@ -320,19 +308,21 @@ TagTextDecoder::Reading TagTextDecoder::read(TextEncoding encoding, const std::v
 }
 
 void TagTextDecoder::feedDetector(const std::vector<TagText>& texts) {
-    if (detector_ == nullptr) return;
+    uchardet* const detector = detector_.get();
+    if (detector == nullptr) return;
     for (const TagText& text : texts) {
         if (isAscii(text.bytes, text.size)) continue;
-        uchardet_handle_data(detector_, text.bytes, text.size);
-        uchardet_handle_data(detector_, "\n", 1);
+        uchardet_handle_data(detector, text.bytes, text.size);
+        uchardet_handle_data(detector, "\n", 1);
     }
 }
 
 int TagTextDecoder::detectorVote(std::size_t highBytes) {
-    if (detector_ == nullptr) return 0;
-    uchardet_data_end(detector_);
-    const std::string charset = uchardet_get_charset(detector_);
-    uchardet_reset(detector_);
+    uchardet* const detector = detector_.get();
+    if (detector == nullptr) return 0;
+    uchardet_data_end(detector);
+    const std::string charset = uchardet_get_charset(detector);
+    uchardet_reset(detector);
     const int weight = static_cast<int>(std::min<std::size_t>(highBytes, 24) / 4);
     if (charset == "SHIFT_JIS") return weight;
     // Any single-byte European code page: on a few accented letters the

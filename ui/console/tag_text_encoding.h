@@ -1,8 +1,6 @@
 #ifndef BRINDLEMARK_UI_CONSOLE_TAG_TEXT_ENCODING_H
 #define BRINDLEMARK_UI_CONSOLE_TAG_TEXT_ENCODING_H
 
-#include <iconv.h>
-
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -10,8 +8,7 @@
 
 #include "spctag/id666_tag.h"
 #include "spctag/text_items.h"
-
-struct uchardet;
+#include "ui/console/text_library_owners.h"
 
 namespace brindlemark::console {
 
@@ -54,7 +51,6 @@ public:
     // forced: the encoding of every file (--tag-encoding), or none to decide
     // each file's own.
     explicit TagTextDecoder(std::optional<TextEncoding> forced = std::nullopt);
-    ~TagTextDecoder();
     TagTextDecoder(const TagTextDecoder&) = delete;
     TagTextDecoder& operator=(const TagTextDecoder&) = delete;
 
@@ -118,12 +114,12 @@ private:
     void walk(TextEncoding encoding, const TagText& text, Step step);
     // Converts one character to UTF-8 in character_; false when the
     // encoding has no such character.
-    bool convert(iconv_t converter, const char* bytes, std::size_t count);
+    bool convert(const IconvConverter& converter, const char* bytes, std::size_t count);
 
     std::optional<TextEncoding> forced_;
-    iconv_t fromShiftJis_;
-    iconv_t fromWindows1252_;
-    uchardet* detector_;
+    IconvConverter fromShiftJis_{"UTF-8", "CP932"};
+    IconvConverter fromWindows1252_{"UTF-8", "CP1252"};
+    CharsetDetector detector_;
     std::string character_;
     std::vector<int> classes_;  // of one text's characters, while it is read
     std::vector<TagText> texts_;  // of the tag decodeTag is given
