@@ -13,7 +13,6 @@
 
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
-#include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
 
 using namespace brindlemark::spctag;
@@ -91,8 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ID666Tag before;
     std::memcpy(static_cast<void*>(&before), &tag, sizeof tag);
 
-    static SpcFileBytes read;  // holds a whole extended block
-    const FileKind identified = identifySpcFile(ImageSource(data, imageSize), read);
+    const FileKind identified = identifySpcImage(data, imageSize);
     require(identified != KIND_OPEN_FAILED, "image identified as unopenable");
     const FileKind kind = tag.load(data, imageSize);
     require(kind == identified, "load and identification disagree on the kind");

@@ -146,6 +146,9 @@ TEST_P(IdentifyTest, GivesTheKind) {
     const IdentifyCase& c = GetParam();
     const auto read = std::make_unique<SpcFileBytes>();
     EXPECT_EQ(identify(c.file.bytes(), *read), c.kind);
+    // The image form: the same file whole in memory.
+    const Bytes& image = c.file.bytes();
+    EXPECT_EQ(identifySpcImage(image.data(), static_cast<std::uint32_t>(image.size())), c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(Identification, IdentifyTest, testing::ValuesIn(identifyCases()),
