@@ -21,6 +21,9 @@ struct TagTextItem {
 
 constexpr std::size_t TAG_TEXT_ITEM_COUNT = 7;
 
+// The longest text an item holds (one from an extended tag), its NUL behind.
+constexpr std::size_t TAG_TEXT_LONGEST = ID666Tag::kTextSize - 1;
+
 inline constexpr TagTextItem TAG_TEXT_ITEMS[TAG_TEXT_ITEM_COUNT] = {
     {"song", &ID666Tag::song, spclayout::kSongWidth},
     {"game", &ID666Tag::game, spclayout::kGameWidth},

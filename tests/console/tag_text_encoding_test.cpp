@@ -52,69 +52,69 @@ void expectDecided(const std::vector<Case>& cases) {
 
 TEST(TagTextEncoding, AsciiIsDecidedAlone) {
     expectDecided({
-        {"plain title", {{"Corridors of Time"}, {"Chrono Trigger"}}, TextEncoding::Ascii, "Corridors of Time"},
-        {"filled field", {{std::string(32, 'x'), true}}, TextEncoding::Ascii, std::string(32, 'x')},
-        {"no text at all", {{""}, {""}}, TextEncoding::Ascii, ""},
+        {"plain title", {{"Corridors of Time"}, {"Chrono Trigger"}}, ENCODING_ASCII, "Corridors of Time"},
+        {"filled field", {{std::string(32, 'x'), true}}, ENCODING_ASCII, std::string(32, 'x')},
+        {"no text at all", {{""}, {""}}, ENCODING_ASCII, ""},
     });
 }
 
 TEST(TagTextEncoding, Utf8TitlesReadAsUtf8) {
     expectDecided({
-        {"accented", {{"Pok\xC3\xA9mon Th\xC3\xA9me"}}, TextEncoding::Utf8, "Pokémon Théme"},
-        {"kanji", {{"\xE8\x81\x96\xE5\x89\xA3\xE4\xBC\x9D\xE8\xAA\xAC"}}, TextEncoding::Utf8, "聖剣伝説"},
-        {"ASCII but one character", {{"Mot\xC3\xB6rhead"}}, TextEncoding::Utf8, "Motörhead"},
+        {"accented", {{"Pok\xC3\xA9mon Th\xC3\xA9me"}}, ENCODING_UTF8, "Pokémon Théme"},
+        {"kanji", {{"\xE8\x81\x96\xE5\x89\xA3\xE4\xBC\x9D\xE8\xAA\xAC"}}, ENCODING_UTF8, "聖剣伝説"},
+        {"ASCII but one character", {{"Mot\xC3\xB6rhead"}}, ENCODING_UTF8, "Motörhead"},
         {"katakana cut by the 32-byte field",
          {{std::string("\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\x8A\xE3\x83\xAB\xE3\x83\x95\xE3\x82\xA1"
                        "\xE3\x83\xB3\xE3\x82\xBF\xE3\x82\xB8\xE3\x83", 32), true}},
-         TextEncoding::Utf8, "ファイナルファンタジ"},
+         ENCODING_UTF8, "ファイナルファンタジ"},
         {"decided over the file's texts", {{"Caf\xC3\xA9 del Mar"}, {"Ibiza"}, {"Jos\xC3\xA9 Padilla"}},
-         TextEncoding::Utf8, "Café del Mar"},
+         ENCODING_UTF8, "Café del Mar"},
     });
 }
 
 TEST(TagTextEncoding, ShiftJisTitlesReadAsShiftJis) {
     expectDecided({
-        {"8 bytes of kanji", {{"\x90\xB9\x8C\x95\x93`\x90\xE0"}}, TextEncoding::ShiftJis, "聖剣伝説"},
-        {"8 bytes of kanji, valid Windows-1252 too", {{"\x93V\x92n\x91n\x91\xA2"}}, TextEncoding::ShiftJis,
+        {"8 bytes of kanji", {{"\x90\xB9\x8C\x95\x93`\x90\xE0"}}, ENCODING_SHIFT_JIS, "聖剣伝説"},
+        {"8 bytes of kanji, valid Windows-1252 too", {{"\x93V\x92n\x91n\x91\xA2"}}, ENCODING_SHIFT_JIS,
          "天地創造"},
-        {"kanji, valid Windows-1252 too", {{"\x92\xB4\x96\x82\x8A" "E\x91\xBA"}}, TextEncoding::ShiftJis, "超魔界村"},
-        {"half-width katakana", {{"\xC4\xDE\xD7\xBA\xDE\xDD\xB8\xB4\xBD\xC4"}}, TextEncoding::ShiftJis,
+        {"kanji, valid Windows-1252 too", {{"\x92\xB4\x96\x82\x8A" "E\x91\xBA"}}, ENCODING_SHIFT_JIS, "超魔界村"},
+        {"half-width katakana", {{"\xC4\xDE\xD7\xBA\xDE\xDD\xB8\xB4\xBD\xC4"}}, ENCODING_SHIFT_JIS,
          "ﾄﾞﾗｺﾞﾝｸｴｽﾄ"},
-        {"ASCII but one character", {{"MOTHER\x82Q"}}, TextEncoding::ShiftJis, "MOTHER２"},
-        {"katakana", {{"\x83X\x81[\x83p\x81[\x83}\x83\x8A\x83I\x83\x8F\x81[\x83\x8B\x83h"}}, TextEncoding::ShiftJis,
+        {"ASCII but one character", {{"MOTHER\x82Q"}}, ENCODING_SHIFT_JIS, "MOTHER２"},
+        {"katakana", {{"\x83X\x81[\x83p\x81[\x83}\x83\x8A\x83I\x83\x8F\x81[\x83\x8B\x83h"}}, ENCODING_SHIFT_JIS,
          "スーパーマリオワールド"},
         {"kanji cut by the 32-byte field",
          {{"SFC  \x83\x8D\x83}\x83\x93\x83V\x83\x93\x83O \x83T\x81" "E\x83K\x82R \x81u\x8C\x88\x90", true}},
-         TextEncoding::ShiftJis, "SFC  ロマンシング サ・ガ３ 「決"},
+         ENCODING_SHIFT_JIS, "SFC  ロマンシング サ・ガ３ 「決"},
         {"a lone lead byte not at a field's end is not taken for cut", {{"\x83\x8D\x83}\x83"}, {"\x90\xB9"}},
-         TextEncoding::ShiftJis, "ロマ\xEF\xBF\xBD"},
+         ENCODING_SHIFT_JIS, "ロマ\xEF\xBF\xBD"},
         {"a short title and a long game",
          {{"\x83\x81\x83j\x83\x85\x81["},
           {"\x83\x8D\x83}\x83\x93\x83V\x83\x93\x83O \x83T\x81" "E\x83K\x82R \x81u\x8C\x88\x90\xED\x81I\x81v"}},
-         TextEncoding::ShiftJis, "メニュー"},
+         ENCODING_SHIFT_JIS, "メニュー"},
     });
 }
 
 TEST(TagTextEncoding, Windows1252TitlesReadAsWindows1252) {
     expectDecided({
-        {"E9 6D is also a Shift-JIS pair", {{"Pok\xE9mon"}}, TextEncoding::Windows1252, "Pokémon"},
-        {"two pairs that read as kanji", {{"M\xEAl\xE9" "e"}}, TextEncoding::Windows1252, "Mêlée"},
-        {"accent before a space", {{"Caf\xE9 del Mar"}}, TextEncoding::Windows1252, "Café del Mar"},
-        {"capital umlaut, a half-width katakana", {{"\xDC" "ber den Wolken"}}, TextEncoding::Windows1252,
+        {"E9 6D is also a Shift-JIS pair", {{"Pok\xE9mon"}}, ENCODING_WINDOWS_1252, "Pokémon"},
+        {"two pairs that read as kanji", {{"M\xEAl\xE9" "e"}}, ENCODING_WINDOWS_1252, "Mêlée"},
+        {"accent before a space", {{"Caf\xE9 del Mar"}}, ENCODING_WINDOWS_1252, "Café del Mar"},
+        {"capital umlaut, a half-width katakana", {{"\xDC" "ber den Wolken"}}, ENCODING_WINDOWS_1252,
          "Über den Wolken"},
-        {"user-defined Shift-JIS pair", {{"Ragnar\xF6k"}}, TextEncoding::Windows1252, "Ragnarök"},
-        {"ASCII but one byte", {{"Zelda\x99"}}, TextEncoding::Windows1252, "Zelda™"},
-        {"dash between words", {{"Chrono Trigger \x96 Corridors"}}, TextEncoding::Windows1252,
+        {"user-defined Shift-JIS pair", {{"Ragnar\xF6k"}}, ENCODING_WINDOWS_1252, "Ragnarök"},
+        {"ASCII but one byte", {{"Zelda\x99"}}, ENCODING_WINDOWS_1252, "Zelda™"},
+        {"dash between words", {{"Chrono Trigger \x96 Corridors"}}, ENCODING_WINDOWS_1252,
          "Chrono Trigger – Corridors"},
-        {"several accents", {{"Se\xF1or D\xE9j\xE0 Vu"}}, TextEncoding::Windows1252, "Señor Déjà Vu"},
-        {"accent at a filled field's end", {{"Cafe del Mar - Volumen Dos - Fat\xED", true}}, TextEncoding::Windows1252,
+        {"several accents", {{"Se\xF1or D\xE9j\xE0 Vu"}}, ENCODING_WINDOWS_1252, "Señor Déjà Vu"},
+        {"accent at a filled field's end", {{"Cafe del Mar - Volumen Dos - Fat\xED", true}}, ENCODING_WINDOWS_1252,
          "Cafe del Mar - Volumen Dos - Fatí"},
-        {"ligature starting a word", {{"\x8Cuvre"}}, TextEncoding::Windows1252, "Œuvre"},
-        {"capital with a caron starting a word", {{"\x8Akoda Rally"}}, TextEncoding::Windows1252, "Škoda Rally"},
-        {"caron ending a word", {{"Tom\xE1\x9A"}}, TextEncoding::Windows1252, "Tomáš"},
-        {"small ligature inside a word", {{"S\x9Cur Sourire"}}, TextEncoding::Windows1252, "Sœur Sourire"},
+        {"ligature starting a word", {{"\x8Cuvre"}}, ENCODING_WINDOWS_1252, "Œuvre"},
+        {"capital with a caron starting a word", {{"\x8Akoda Rally"}}, ENCODING_WINDOWS_1252, "Škoda Rally"},
+        {"caron ending a word", {{"Tom\xE1\x9A"}}, ENCODING_WINDOWS_1252, "Tomáš"},
+        {"small ligature inside a word", {{"S\x9Cur Sourire"}}, ENCODING_WINDOWS_1252, "Sœur Sourire"},
         {"a short title and a long comment",
-         {{"Th\xE9me"}, {"Une chanson tr\xE8s c\xE9l\xE8" "bre de l\x92\xE9t\xE9"}}, TextEncoding::Windows1252,
+         {{"Th\xE9me"}, {"Une chanson tr\xE8s c\xE9l\xE8" "bre de l\x92\xE9t\xE9"}}, ENCODING_WINDOWS_1252,
          "Théme"},
     });
 }
@@ -125,33 +125,33 @@ TEST(TagTextEncoding, Windows1252TitlesReadAsWindows1252) {
 TEST(TagTextEncoding, Windows1252QuotesAndDashesBetweenLetters) {
     expectDecided({
         {"apostrophe, 92 73", {{"Yoshi\x92s Island"}, {"Super Mario World 2"}, {"Koji Kondo"}},
-         TextEncoding::Windows1252, "Yoshi’s Island"},
-        {"apostrophe, 92 74", {{"Don\x92t Stop"}, {"Sonic Blast Man"}}, TextEncoding::Windows1252, "Don’t Stop"},
+         ENCODING_WINDOWS_1252, "Yoshi’s Island"},
+        {"apostrophe, 92 74", {{"Don\x92t Stop"}, {"Sonic Blast Man"}}, ENCODING_WINDOWS_1252, "Don’t Stop"},
         {"em dash before a capital", {{"Act I\x97Prologue"}, {"ActRaiser"}, {"Yuzo Koshiro"}},
-         TextEncoding::Windows1252, "Act I—Prologue"},
-        {"after a capital", {{"I\x92m Sad"}}, TextEncoding::Windows1252, "I’m Sad"},
-        {"name in the possessive", {{"Dr. Wily\x92s Castle"}, {"Mega Man 7"}}, TextEncoding::Windows1252,
+         ENCODING_WINDOWS_1252, "Act I—Prologue"},
+        {"after a capital", {{"I\x92m Sad"}}, ENCODING_WINDOWS_1252, "I’m Sad"},
+        {"name in the possessive", {{"Dr. Wily\x92s Castle"}, {"Mega Man 7"}}, ENCODING_WINDOWS_1252,
          "Dr. Wily’s Castle"},
-        {"game in the possessive", {{"Kirby\x92s Dream Land 3"}}, TextEncoding::Windows1252, "Kirby’s Dream Land 3"},
-        {"Link", {{"Link\x92s Awakening"}}, TextEncoding::Windows1252, "Link’s Awakening"},
-        {"Let", {{"Let\x92s Go Away"}, {"Rock n' Roll Racing"}}, TextEncoding::Windows1252, "Let’s Go Away"},
-        {"It", {{"It\x92s a Small World"}}, TextEncoding::Windows1252, "It’s a Small World"},
-        {"em dash after a numeral letter", {{"Ys I\x97" "Feena"}}, TextEncoding::Windows1252, "Ys I—Feena"},
-        {"em dash in a long title", {{"Mega Man X\x97Sigma Stage"}}, TextEncoding::Windows1252,
+        {"game in the possessive", {{"Kirby\x92s Dream Land 3"}}, ENCODING_WINDOWS_1252, "Kirby’s Dream Land 3"},
+        {"Link", {{"Link\x92s Awakening"}}, ENCODING_WINDOWS_1252, "Link’s Awakening"},
+        {"Let", {{"Let\x92s Go Away"}, {"Rock n' Roll Racing"}}, ENCODING_WINDOWS_1252, "Let’s Go Away"},
+        {"It", {{"It\x92s a Small World"}}, ENCODING_WINDOWS_1252, "It’s a Small World"},
+        {"em dash after a numeral letter", {{"Ys I\x97" "Feena"}}, ENCODING_WINDOWS_1252, "Ys I—Feena"},
+        {"em dash in a long title", {{"Mega Man X\x97Sigma Stage"}}, ENCODING_WINDOWS_1252,
          "Mega Man X—Sigma Stage"},
-        {"two apostrophes", {{"O\x92" "Brien\x92s Theme"}}, TextEncoding::Windows1252, "O’Brien’s Theme"},
-        {"contraction of 're", {{"We\x92re Flying"}}, TextEncoding::Windows1252, "We’re Flying"},
-        {"contraction of 'll", {{"You\x92ll Be Back"}}, TextEncoding::Windows1252, "You’ll Be Back"},
-        {"Can't", {{"Can\x92t Stop the Rain"}}, TextEncoding::Windows1252, "Can’t Stop the Rain"},
-        {"apostrophes on both sides of a letter", {{"Rock\x92n\x92Roll Racing"}}, TextEncoding::Windows1252,
+        {"two apostrophes", {{"O\x92" "Brien\x92s Theme"}}, ENCODING_WINDOWS_1252, "O’Brien’s Theme"},
+        {"contraction of 're", {{"We\x92re Flying"}}, ENCODING_WINDOWS_1252, "We’re Flying"},
+        {"contraction of 'll", {{"You\x92ll Be Back"}}, ENCODING_WINDOWS_1252, "You’ll Be Back"},
+        {"Can't", {{"Can\x92t Stop the Rain"}}, ENCODING_WINDOWS_1252, "Can’t Stop the Rain"},
+        {"apostrophes on both sides of a letter", {{"Rock\x92n\x92Roll Racing"}}, ENCODING_WINDOWS_1252,
          "Rock’n’Roll Racing"},
-        {"en dash inside a word", {{"Pre\x96" "Battle"}}, TextEncoding::Windows1252, "Pre–Battle"},
-        {"apostrophe and em dash", {{"Dancin\x92 Queen\x97Reprise"}}, TextEncoding::Windows1252,
+        {"en dash inside a word", {{"Pre\x96" "Battle"}}, ENCODING_WINDOWS_1252, "Pre–Battle"},
+        {"apostrophe and em dash", {{"Dancin\x92 Queen\x97Reprise"}}, ENCODING_WINDOWS_1252,
          "Dancin’ Queen—Reprise"},
-        {"em dash after a long word", {{"Castlevania\x97" "Bloody Tears"}}, TextEncoding::Windows1252,
+        {"em dash after a long word", {{"Castlevania\x97" "Bloody Tears"}}, ENCODING_WINDOWS_1252,
          "Castlevania—Bloody Tears"},
         {"among other items", {{"Bowser\x92s Castle"}, {"Super Mario RPG"}, {"Yoko Shimomura"}, {"Dumper"}},
-         TextEncoding::Windows1252, "Bowser’s Castle"},
+         ENCODING_WINDOWS_1252, "Bowser’s Castle"},
     });
 }
 
@@ -160,35 +160,35 @@ TEST(TagTextEncoding, Windows1252QuotesAndDashesBetweenLetters) {
 // ("ŠC", "ŽRŒû"), which no Western word looks like.
 TEST(TagTextEncoding, ShortKanjiTitlesAndComposersReadAsShiftJis) {
     expectDecided({
-        {"one kanji, Œõ", {{"\x8C\xF5"}, {"Hikari no Densetsu"}}, TextEncoding::ShiftJis, "光"},
-        {"one kanji, ŠC", {{"\x8A" "C"}, {"Umi"}}, TextEncoding::ShiftJis, "海"},
-        {"one kanji, ŠX", {{"\x8AX"}}, TextEncoding::ShiftJis, "街"},
-        {"two kanji, —EŽÒ", {{"\x97" "E\x8E\xD2"}, {"Dragon Quest"}}, TextEncoding::ShiftJis, "勇者"},
-        {"composer, ŽRŒû", {{"\x8ER\x8C\xFB"}, {"Title"}, {"Romancing SaGa"}}, TextEncoding::ShiftJis, "山口"},
-        {"composer, –{ŠÔ", {{"\x96{\x8A\xD4"}, {"Opening"}}, TextEncoding::ShiftJis, "本間"},
-        {"composer, –]ŒŽ", {{"\x96]\x8C\x8E"}, {"Field"}}, TextEncoding::ShiftJis, "望月"},
-        {"one kanji, ŒŽ", {{"\x8C\x8E"}}, TextEncoding::ShiftJis, "月"},
-        {"one kanji, ŒF", {{"\x8C" "F"}}, TextEncoding::ShiftJis, "熊"},
-        {"one kanji, ŠZ", {{"\x8AZ"}}, TextEncoding::ShiftJis, "鎧"},
-        {"one kanji, ŠM", {{"\x8AM"}}, TextEncoding::ShiftJis, "凱"},
-        {"two kanji, ‹RŽm", {{"\x8BR\x8Em"}}, TextEncoding::ShiftJis, "騎士"},
-        {"one kanji, Ž˜", {{"\x8E\x98"}}, TextEncoding::ShiftJis, "侍"},
-        {"one kanji, ‰Š", {{"\x89\x8A"}}, TextEncoding::ShiftJis, "炎"},
-        {"composer, ŽR–{", {{"\x8ER\x96{"}}, TextEncoding::ShiftJis, "山本"},
-        {"composer, Œõ“c", {{"\x8C\xF5\x93" "c"}, {"Chrono Trigger"}}, TextEncoding::ShiftJis, "光田"},
-        {"composer, Šâ“c", {{"\x8A\xE2\x93" "c"}}, TextEncoding::ShiftJis, "岩田"},
-        {"composer, ‹e“c", {{"\x8B" "e\x93" "c"}}, TextEncoding::ShiftJis, "菊田"},
-        {"composer, ŒÃ‘ã", {{"\x8C\xC3\x91\xE3"}, {"Actraiser"}}, TextEncoding::ShiftJis, "古代"},
-        {"composer, —é–Ø", {{"\x97\xE9\x96\xD8"}}, TextEncoding::ShiftJis, "鈴木"},
-        {"composer, “n•Ó", {{"\x93n\x95\xD3"}}, TextEncoding::ShiftJis, "渡辺"},
-        {"composer, “c’†", {{"\x93" "c\x92\x86"}}, TextEncoding::ShiftJis, "田中"},
-        {"composer, ‘å“‡", {{"\x91\xE5\x93\x87"}}, TextEncoding::ShiftJis, "大島"},
-        {"composer, ‰º‘º", {{"\x89\xBA\x91\xBA"}}, TextEncoding::ShiftJis, "下村"},
-        {"composer, ˆÉ“¡", {{"\x88\xC9\x93\xA1"}}, TextEncoding::ShiftJis, "伊藤"},
-        {"composer, ‹ß“¡", {{"\x8B\xDF\x93\xA1"}}, TextEncoding::ShiftJis, "近藤"},
-        {"two kanji, Šó–]", {{"\x8A\xF3\x96]"}}, TextEncoding::ShiftJis, "希望"},
-        {"two kanji, —E‹C", {{"\x97" "E\x8B" "C"}}, TextEncoding::ShiftJis, "勇気"},
-        {"two kanji, “V‹ó", {{"\x93V\x8B\xF3"}}, TextEncoding::ShiftJis, "天空"},
+        {"one kanji, Œõ", {{"\x8C\xF5"}, {"Hikari no Densetsu"}}, ENCODING_SHIFT_JIS, "光"},
+        {"one kanji, ŠC", {{"\x8A" "C"}, {"Umi"}}, ENCODING_SHIFT_JIS, "海"},
+        {"one kanji, ŠX", {{"\x8AX"}}, ENCODING_SHIFT_JIS, "街"},
+        {"two kanji, —EŽÒ", {{"\x97" "E\x8E\xD2"}, {"Dragon Quest"}}, ENCODING_SHIFT_JIS, "勇者"},
+        {"composer, ŽRŒû", {{"\x8ER\x8C\xFB"}, {"Title"}, {"Romancing SaGa"}}, ENCODING_SHIFT_JIS, "山口"},
+        {"composer, –{ŠÔ", {{"\x96{\x8A\xD4"}, {"Opening"}}, ENCODING_SHIFT_JIS, "本間"},
+        {"composer, –]ŒŽ", {{"\x96]\x8C\x8E"}, {"Field"}}, ENCODING_SHIFT_JIS, "望月"},
+        {"one kanji, ŒŽ", {{"\x8C\x8E"}}, ENCODING_SHIFT_JIS, "月"},
+        {"one kanji, ŒF", {{"\x8C" "F"}}, ENCODING_SHIFT_JIS, "熊"},
+        {"one kanji, ŠZ", {{"\x8AZ"}}, ENCODING_SHIFT_JIS, "鎧"},
+        {"one kanji, ŠM", {{"\x8AM"}}, ENCODING_SHIFT_JIS, "凱"},
+        {"two kanji, ‹RŽm", {{"\x8BR\x8Em"}}, ENCODING_SHIFT_JIS, "騎士"},
+        {"one kanji, Ž˜", {{"\x8E\x98"}}, ENCODING_SHIFT_JIS, "侍"},
+        {"one kanji, ‰Š", {{"\x89\x8A"}}, ENCODING_SHIFT_JIS, "炎"},
+        {"composer, ŽR–{", {{"\x8ER\x96{"}}, ENCODING_SHIFT_JIS, "山本"},
+        {"composer, Œõ“c", {{"\x8C\xF5\x93" "c"}, {"Chrono Trigger"}}, ENCODING_SHIFT_JIS, "光田"},
+        {"composer, Šâ“c", {{"\x8A\xE2\x93" "c"}}, ENCODING_SHIFT_JIS, "岩田"},
+        {"composer, ‹e“c", {{"\x8B" "e\x93" "c"}}, ENCODING_SHIFT_JIS, "菊田"},
+        {"composer, ŒÃ‘ã", {{"\x8C\xC3\x91\xE3"}, {"Actraiser"}}, ENCODING_SHIFT_JIS, "古代"},
+        {"composer, —é–Ø", {{"\x97\xE9\x96\xD8"}}, ENCODING_SHIFT_JIS, "鈴木"},
+        {"composer, “n•Ó", {{"\x93n\x95\xD3"}}, ENCODING_SHIFT_JIS, "渡辺"},
+        {"composer, “c’†", {{"\x93" "c\x92\x86"}}, ENCODING_SHIFT_JIS, "田中"},
+        {"composer, ‘å“‡", {{"\x91\xE5\x93\x87"}}, ENCODING_SHIFT_JIS, "大島"},
+        {"composer, ‰º‘º", {{"\x89\xBA\x91\xBA"}}, ENCODING_SHIFT_JIS, "下村"},
+        {"composer, ˆÉ“¡", {{"\x88\xC9\x93\xA1"}}, ENCODING_SHIFT_JIS, "伊藤"},
+        {"composer, ‹ß“¡", {{"\x8B\xDF\x93\xA1"}}, ENCODING_SHIFT_JIS, "近藤"},
+        {"two kanji, Šó–]", {{"\x8A\xF3\x96]"}}, ENCODING_SHIFT_JIS, "希望"},
+        {"two kanji, —E‹C", {{"\x97" "E\x8B" "C"}}, ENCODING_SHIFT_JIS, "勇気"},
+        {"two kanji, “V‹ó", {{"\x93V\x8B\xF3"}}, ENCODING_SHIFT_JIS, "天空"},
     });
 }
 
@@ -196,13 +196,13 @@ TEST(TagTextEncoding, ShortKanjiTitlesAndComposersReadAsShiftJis) {
 // only the two legacy readings.
 TEST(TagTextEncoding, Utf8TitlesWithQuotesAndKanji) {
     expectDecided({
-        {"apostrophe", {{"Yoshi\xE2\x80\x99s Island"}, {"Super Mario World 2"}}, TextEncoding::Utf8,
+        {"apostrophe", {{"Yoshi\xE2\x80\x99s Island"}, {"Super Mario World 2"}}, ENCODING_UTF8,
          "Yoshi’s Island"},
-        {"apostrophe, short", {{"Don\xE2\x80\x99t Stop"}}, TextEncoding::Utf8, "Don’t Stop"},
-        {"em dash", {{"Act I\xE2\x80\x94Prologue"}}, TextEncoding::Utf8, "Act I—Prologue"},
-        {"one kanji", {{"\xE5\x85\x89"}, {"Hikari"}}, TextEncoding::Utf8, "光"},
-        {"composer", {{"\xE5\xB1\xB1\xE5\x8F\xA3"}}, TextEncoding::Utf8, "山口"},
-        {"two kanji", {{"\xE5\x8B\x87\xE8\x80\x85"}}, TextEncoding::Utf8, "勇者"},
+        {"apostrophe, short", {{"Don\xE2\x80\x99t Stop"}}, ENCODING_UTF8, "Don’t Stop"},
+        {"em dash", {{"Act I\xE2\x80\x94Prologue"}}, ENCODING_UTF8, "Act I—Prologue"},
+        {"one kanji", {{"\xE5\x85\x89"}, {"Hikari"}}, ENCODING_UTF8, "光"},
+        {"composer", {{"\xE5\xB1\xB1\xE5\x8F\xA3"}}, ENCODING_UTF8, "山口"},
+        {"two kanji", {{"\xE5\x8B\x87\xE8\x80\x85"}}, ENCODING_UTF8, "勇者"},
     });
 }
 
@@ -217,40 +217,39 @@ ID666Tag setTag(const std::vector<std::string>& texts) {
 // The files of one folder decided together: each file's encoding, and the
 // first file's song decoded as the set's decision leaves it.
 TEST(TagTextEncoding, SetsAreDecidedTogetherUnlessAFileSettlesItsOwn) {
-    using E = TextEncoding;
     struct SetCase {
         const char* title;
         std::vector<std::vector<std::string>> files;  // song, game, artist of each
-        std::vector<E> encodings;
+        std::vector<TextEncoding> encodings;
         std::string firstSong;
     };
     const std::vector<SetCase> cases = {
         {"a one-kanji title that alone reads as Windows-1252, in a Japanese folder",
          {{"\xE3\xC4", "Hiten"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0", "Hiten"}, {"\x8C\xF5", "Hiten"}},
-         {E::ShiftJis, E::ShiftJis, E::ShiftJis}, "翔"},
+         {ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS}, "翔"},
         {"titles each ambiguous alone",
-         {{"\xE3Y"}, {"\x8C\xF5"}, {"\x97" "E\x8E\xD2"}, {"\x8A" "C"}}, {E::ShiftJis, E::ShiftJis, E::ShiftJis, E::ShiftJis},
+         {{"\xE3Y"}, {"\x8C\xF5"}, {"\x97" "E\x8E\xD2"}, {"\x8A" "C"}}, {ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS},
          "綺"},
         {"composers of a Japanese game",
          {{"Opening", "Romancing SaGa", "\x8ER\x8C\xFB"}, {"Battle", "Romancing SaGa", "\x90" "A\x8F\xBC"}},
-         {E::ShiftJis, E::ShiftJis}, "Opening"},
+         {ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS}, "Opening"},
         {"a title that alone reads as a kanji, in a Western folder",
          {{"Ghosts \x92n Goblins"}, {"Caf\xE9 del Mar"}, {"Arthur\x92s Theme"}},
-         {E::Windows1252, E::Windows1252, E::Windows1252}, "Ghosts ’n Goblins"},
+         {ENCODING_WINDOWS_1252, ENCODING_WINDOWS_1252, ENCODING_WINDOWS_1252}, "Ghosts ’n Goblins"},
         {"a Windows-1252 title that only Windows-1252 reads keeps it in a Japanese folder",
          {{"Zelda\x99"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}, {"\x8C\xF5"}, {"\x8A" "C"}},
-         {E::Windows1252, E::ShiftJis, E::ShiftJis, E::ShiftJis}, "Zelda™"},
+         {ENCODING_WINDOWS_1252, ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS}, "Zelda™"},
         {"a Shift-JIS title that only Shift-JIS reads keeps it in a Western folder",
          {{"\x90\xB9\x8C\x95\x93`\x90\xE0"}, {"Caf\xE9 del Mar"}, {"Don\x92t Stop"}, {"\xDC" "ber den Wolken"}},
-         {E::ShiftJis, E::Windows1252, E::Windows1252, E::Windows1252}, "聖剣伝説"},
+         {ENCODING_SHIFT_JIS, ENCODING_WINDOWS_1252, ENCODING_WINDOWS_1252, ENCODING_WINDOWS_1252}, "聖剣伝説"},
         {"ASCII and UTF-8 files keep theirs",
          {{"Plain Title"}, {"Pok\xC3\xA9mon"}, {"\x8C\xF5"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}},
-         {E::Ascii, E::Utf8, E::ShiftJis, E::ShiftJis}, "Plain Title"},
-        {"a set of one decides as the file alone", {{"\xE3\xC4"}}, {E::Windows1252}, "ãÄ"},
+         {ENCODING_ASCII, ENCODING_UTF8, ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS}, "Plain Title"},
+        {"a set of one decides as the file alone", {{"\xE3\xC4"}}, {ENCODING_WINDOWS_1252}, "ãÄ"},
         {"a one-kanji title beside one title only Shift-JIS reads",
-         {{"\xE3\xC4"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}}, {E::ShiftJis, E::ShiftJis}, "翔"},
+         {{"\xE3\xC4"}, {"\x90\xB9\x8C\x95\x93`\x90\xE0"}}, {ENCODING_SHIFT_JIS, ENCODING_SHIFT_JIS}, "翔"},
 
-        {"a set of plain ASCII", {{"Title"}, {"Theme"}}, {E::Ascii, E::Ascii}, "Title"},
+        {"a set of plain ASCII", {{"Title"}, {"Theme"}}, {ENCODING_ASCII, ENCODING_ASCII}, "Title"},
     };
     for (const SetCase& c : cases) {
         TagTextDecoder decoder;
@@ -258,7 +257,7 @@ TEST(TagTextEncoding, SetsAreDecidedTogetherUnlessAFileSettlesItsOwn) {
         for (const auto& file : c.files) tags.push_back(setTag(file));
         std::vector<const ID666Tag*> set;
         for (const ID666Tag& tag : tags) set.push_back(&tag);
-        std::vector<E> encodings(set.size(), E::Ascii);
+        std::vector<TextEncoding> encodings(set.size(), ENCODING_ASCII);
         decoder.decideSet(set.data(), set.size(), encodings.data());
         EXPECT_EQ(encodings, c.encodings) << c.title;
         // The set's files decoded one by one, as the batch and --show do.
@@ -279,16 +278,16 @@ TEST(TagTextEncoding, ChosenEncodingOverridesTheDecision) {
     TagTextDecoder decoder(chosen);
     const std::string pokemon = "Pok\xE9mon";
     const std::vector<TagText> texts{{pokemon.data(), pokemon.size(), false}};
-    EXPECT_EQ(decoder.decide(texts), TextEncoding::ShiftJis);
+    EXPECT_EQ(decoder.decide(texts), ENCODING_SHIFT_JIS);
     std::string decoded;
-    decoder.decode(texts.front(), TextEncoding::Utf8, decoded);
+    decoder.decode(texts.front(), ENCODING_UTF8, decoded);
     EXPECT_EQ(decoded, "Pok\xEF\xBF\xBDmon");  // each invalid byte one U+FFFD
     const ID666Tag plain = setTag({"Plain"}), utf8 = setTag({"Pok\xC3\xA9mon"});
     const ID666Tag* const set[] = {&plain, &utf8};
     TextEncoding encodings[2] = {};
     decoder.decideSet(set, 2, encodings);
-    EXPECT_EQ(encodings[0], TextEncoding::ShiftJis);  // the set's files too, settled or not
-    EXPECT_EQ(encodings[1], TextEncoding::ShiftJis);
+    EXPECT_EQ(encodings[0], ENCODING_SHIFT_JIS);  // the set's files too, settled or not
+    EXPECT_EQ(encodings[1], ENCODING_SHIFT_JIS);
 
     ASSERT_TRUE(parseTagEncoding("auto", chosen));
     EXPECT_FALSE(chosen.has_value());

@@ -43,7 +43,7 @@ TEST(UnicodeNameStyle, TagTextsBecomeUtf8InNfc) {
 }
 
 TEST(UnicodeNameStyle, ALongDecodedTextIsCutBetweenCharacters) {
-    const UnicodeNameStyle style(TextEncoding::Windows1252);
+    const UnicodeNameStyle style(ENCODING_WINDOWS_1252);
     ID666Tag tag = tagWith(std::string(255, '\xE9'), "");
     style.prepareTag(tag);
     std::string expected;

@@ -61,23 +61,23 @@ constexpr int SET_SETTLED_VOTE = 6;
 constexpr int SET_SCORE_VOTE = 4;
 
 enum CharacterClass {
-    AsciiLetter,    // a..z
-    AsciiCapital,   // A..Z
-    AsciiOther,
-    Kana,           // hiragana, katakana, CJK punctuation, full-width forms
-    CommonKanji,    // JIS X 0208 level 1
-    QuoteKanji,     // a common kanji whose bytes read in Windows-1252 as a
-                    // quote, bullet or dash and an ASCII letter (’s, —P)
-    RareKanji,      // JIS X 0208 level 2 and the IBM extensions
-    HalfWidthKana,  // single bytes A1..DF of Shift-JIS
-    LatinLetter,    // an accented letter of Windows-1252
-    RowLetter,      // a letter of Windows-1252's 0x80..0x9F row: Š Œ Ž š œ ž Ÿ
-    Symbol,
-    PrivateUse,
-    Invalid,
+    CLASS_ASCII_LETTER,     // a..z
+    CLASS_ASCII_CAPITAL,    // A..Z
+    CLASS_ASCII_OTHER,
+    CLASS_KANA,             // hiragana, katakana, CJK punctuation, full-width forms
+    CLASS_COMMON_KANJI,     // JIS X 0208 level 1
+    CLASS_QUOTE_KANJI,      // a common kanji whose bytes read in Windows-1252 as
+                            // a quote, bullet or dash and an ASCII letter (’s, —P)
+    CLASS_RARE_KANJI,       // JIS X 0208 level 2 and the IBM extensions
+    CLASS_HALF_WIDTH_KANA,  // single bytes A1..DF of Shift-JIS
+    CLASS_LATIN_LETTER,     // an accented letter of Windows-1252
+    CLASS_ROW_LETTER,       // a letter of Windows-1252's 0x80..0x9F row: Š Œ Ž š œ ž Ÿ
+    CLASS_SYMBOL,
+    CLASS_PRIVATE_USE,
+    CLASS_INVALID,
 };
 
-enum class Piece { Character, Invalid, Cut };
+enum Piece { PIECE_CHARACTER, PIECE_INVALID, PIECE_CUT };
 
 struct Step {
     Piece kind;
@@ -90,21 +90,21 @@ bool isShiftJisTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC &
 // A single byte below 0x80 or from A1 to DF, or a lead byte and a trail byte.
 Step shiftJisStep(const unsigned char* bytes, std::size_t count) {
     const unsigned char lead = bytes[0];
-    if (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) return {Piece::Character, 1};
-    if (!isShiftJisLead(lead)) return {Piece::Invalid, 1};
-    if (count == 1) return {Piece::Cut, 1};
-    return isShiftJisTrail(bytes[1]) ? Step{Piece::Character, 2} : Step{Piece::Invalid, 1};
+    if (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) return {PIECE_CHARACTER, 1};
+    if (!isShiftJisLead(lead)) return {PIECE_INVALID, 1};
+    if (count == 1) return {PIECE_CUT, 1};
+    return isShiftJisTrail(bytes[1]) ? Step{PIECE_CHARACTER, 2} : Step{PIECE_INVALID, 1};
 }
 
 bool isAsciiLetter(unsigned char byte) { return (byte | 0x20) >= 'a' && (byte | 0x20) <= 'z'; }
 
-bool isAsciiLetterClass(int c) { return c == AsciiLetter || c == AsciiCapital; }
+bool isAsciiLetterClass(int c) { return c == CLASS_ASCII_LETTER || c == CLASS_ASCII_CAPITAL; }
 
-bool isKanji(int c) { return c == CommonKanji || c == QuoteKanji || c == RareKanji; }
+bool isKanji(int c) { return c == CLASS_COMMON_KANJI || c == CLASS_QUOTE_KANJI || c == CLASS_RARE_KANJI; }
 
 CharacterClass asciiClass(unsigned char byte) {
-    if (!isAsciiLetter(byte)) return AsciiOther;
-    return byte <= 'Z' ? AsciiCapital : AsciiLetter;
+    if (!isAsciiLetter(byte)) return CLASS_ASCII_OTHER;
+    return byte <= 'Z' ? CLASS_ASCII_CAPITAL : CLASS_ASCII_LETTER;
 }
 
 // Lead bytes that Windows-1252 reads as ‘ ’ “ ” • – —: the punctuation a
@@ -112,32 +112,32 @@ CharacterClass asciiClass(unsigned char byte) {
 bool isQuoteOrDashByte(unsigned char byte) { return byte >= 0x91 && byte <= 0x97; }
 
 CharacterClass shiftJisClass(const unsigned char* bytes, std::size_t length, char32_t codePoint) {
-    if (length == 1) return HalfWidthKana;
+    if (length == 1) return CLASS_HALF_WIDTH_KANA;
     const unsigned code = (static_cast<unsigned>(bytes[0]) << 8) | bytes[1];
-    if ((codePoint >= 0x3000 && codePoint <= 0x30FF) || (codePoint >= 0xFF01 && codePoint <= 0xFF5E)) return Kana;
+    if ((codePoint >= 0x3000 && codePoint <= 0x30FF) || (codePoint >= 0xFF01 && codePoint <= 0xFF5E)) return CLASS_KANA;
     if (code >= 0x889F && code <= 0x9872) {
-        return isQuoteOrDashByte(bytes[0]) && isAsciiLetter(bytes[1]) ? QuoteKanji : CommonKanji;
+        return isQuoteOrDashByte(bytes[0]) && isAsciiLetter(bytes[1]) ? CLASS_QUOTE_KANJI : CLASS_COMMON_KANJI;
     }
-    if ((codePoint >= 0x4E00 && codePoint <= 0x9FFF) || (codePoint >= 0xF900 && codePoint <= 0xFAFF)) return RareKanji;
-    if (codePoint >= 0xE000 && codePoint <= 0xF8FF) return PrivateUse;
-    return Symbol;
+    if ((codePoint >= 0x4E00 && codePoint <= 0x9FFF) || (codePoint >= 0xF900 && codePoint <= 0xFAFF)) return CLASS_RARE_KANJI;
+    if (codePoint >= 0xE000 && codePoint <= 0xF8FF) return CLASS_PRIVATE_USE;
+    return CLASS_SYMBOL;
 }
 
 CharacterClass windows1252Class(char32_t codePoint) {
     switch (codePoint) {
-        case 0x152: case 0x153: case 0x160: case 0x161: case 0x178: case 0x17D: case 0x17E: return RowLetter;
+        case 0x152: case 0x153: case 0x160: case 0x161: case 0x178: case 0x17D: case 0x17E: return CLASS_ROW_LETTER;
         default: break;
     }
     const bool latin = codePoint >= 0xC0 && codePoint <= 0x17F && codePoint != 0xD7 && codePoint != 0xF7;
-    return latin ? LatinLetter : Symbol;
+    return latin ? CLASS_LATIN_LETTER : CLASS_SYMBOL;
 }
 
 int neighbour(const std::vector<int>& classes, std::size_t at, int offset) {
-    if ((offset < 0 && at == 0) || (offset > 0 && at + 1 >= classes.size())) return AsciiOther;
+    if ((offset < 0 && at == 0) || (offset > 0 && at + 1 >= classes.size())) return CLASS_ASCII_OTHER;
     return classes[offset < 0 ? at - 1 : at + 1];
 }
 
-bool isNonAscii(int c) { return !isAsciiLetterClass(c) && c != AsciiOther; }
+bool isNonAscii(int c) { return !isAsciiLetterClass(c) && c != CLASS_ASCII_OTHER; }
 
 // The letters of Windows-1252's 0x80..0x9F row are also the lead bytes of
 // most common kanji, whose trail byte follows: kanji-only Japanese text reads
@@ -146,9 +146,9 @@ bool isNonAscii(int c) { return !isAsciiLetterClass(c) && c != AsciiOther; }
 // There it is taken for the symbol it is.
 void resolveRowLetters(std::vector<int>& classes) {
     for (std::size_t at = 0; at < classes.size(); ++at) {
-        if (classes[at] != RowLetter) continue;
+        if (classes[at] != CLASS_ROW_LETTER) continue;
         const int after = neighbour(classes, at, 1);
-        classes[at] = after == AsciiCapital || isNonAscii(after) ? Symbol : LatinLetter;
+        classes[at] = after == CLASS_ASCII_CAPITAL || isNonAscii(after) ? CLASS_SYMBOL : CLASS_LATIN_LETTER;
     }
 }
 
@@ -164,29 +164,29 @@ std::size_t runLength(const std::vector<int>& classes, std::size_t at, In in) {
 int shiftJisScore(const std::vector<int>& classes, std::size_t at) {
     const int before = neighbour(classes, at, -1), after = neighbour(classes, at, 1);
     switch (classes[at]) {
-        case Kana:
-        case CommonKanji: return 2;
+        case CLASS_KANA:
+        case CLASS_COMMON_KANJI: return 2;
         // A lone quote or dash between two letters, read as a kanji with the
         // letter after it.
-        case QuoteKanji: return isAsciiLetterClass(before) ? -3 : 2;
-        case RareKanji:
+        case CLASS_QUOTE_KANJI: return isAsciiLetterClass(before) ? -3 : 2;
+        case CLASS_RARE_KANJI:
             if (isAsciiLetterClass(before) && isAsciiLetterClass(after)) return -3;
-            return before == Kana || after == Kana || isKanji(before) || isKanji(after) ? 1 : 0;
-        case HalfWidthKana:
-            if (runLength(classes, at, [](int c) { return c == HalfWidthKana; }) >= 2) return 1;
+            return before == CLASS_KANA || after == CLASS_KANA || isKanji(before) || isKanji(after) ? 1 : 0;
+        case CLASS_HALF_WIDTH_KANA:
+            if (runLength(classes, at, [](int c) { return c == CLASS_HALF_WIDTH_KANA; }) >= 2) return 1;
             return isAsciiLetterClass(before) || isAsciiLetterClass(after) ? -2 : 0;
-        case Symbol: return -1;
-        case PrivateUse: return -3;
+        case CLASS_SYMBOL: return -1;
+        case CLASS_PRIVATE_USE: return -3;
         default: return 0;
     }
 }
 
 int windows1252Score(const std::vector<int>& classes, std::size_t at) {
     const std::size_t run = runLength(classes, at, isNonAscii);
-    if (classes[at] == Symbol) return run == 1 ? 0 : -2;
-    if (classes[at] != LatinLetter) return 0;
+    if (classes[at] == CLASS_SYMBOL) return run == 1 ? 0 : -2;
+    if (classes[at] != CLASS_LATIN_LETTER) return 0;
     if (run > 2) return -1;
-    const auto isLetter = [](int c) { return isAsciiLetterClass(c) || c == LatinLetter; };
+    const auto isLetter = [](int c) { return isAsciiLetterClass(c) || c == CLASS_LATIN_LETTER; };
     return isLetter(neighbour(classes, at, -1)) || isLetter(neighbour(classes, at, 1)) ? 2 : 1;
 }
 
@@ -194,10 +194,10 @@ int windows1252Score(const std::vector<int>& classes, std::size_t at) {
 
 const char* textEncodingName(TextEncoding encoding) {
     switch (encoding) {
-        case TextEncoding::Ascii: return "ascii";
-        case TextEncoding::Utf8: return "utf-8";
-        case TextEncoding::ShiftJis: return "shift_jis";
-        case TextEncoding::Windows1252: return "windows-1252";
+        case ENCODING_ASCII: return "ascii";
+        case ENCODING_UTF8: return "utf-8";
+        case ENCODING_SHIFT_JIS: return "shift_jis";
+        case ENCODING_WINDOWS_1252: return "windows-1252";
     }
     return "ascii";
 }
@@ -207,7 +207,7 @@ bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chos
         chosen.reset();
         return true;
     }
-    for (const TextEncoding encoding : {TextEncoding::Utf8, TextEncoding::ShiftJis, TextEncoding::Windows1252}) {
+    for (const TextEncoding encoding : {ENCODING_UTF8, ENCODING_SHIFT_JIS, ENCODING_WINDOWS_1252}) {
         if (name == textEncodingName(encoding)) {
             chosen = encoding;
             return true;
@@ -217,12 +217,11 @@ bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chos
 }
 
 void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts) {
-    constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;  // an extended-tag text
     texts.clear();
     for (const spctag::TagTextItem& item : spctag::TAG_TEXT_ITEMS) {
         const char* const field = tag.*item.field;
-        const std::size_t size = strnlen(field, kLongest);
-        texts.push_back({field, size, size == item.baseWidth || size == kLongest});
+        const std::size_t size = strnlen(field, spctag::TAG_TEXT_LONGEST);
+        texts.push_back({field, size, size == item.baseWidth || size == spctag::TAG_TEXT_LONGEST});
     }
 }
 
@@ -250,25 +249,25 @@ void TagTextDecoder::walk(TextEncoding encoding, const TagText& text, OnStep onS
         const char* const bytes = text.bytes + at;
         const std::size_t left = text.size - at;
         const auto byte = static_cast<unsigned char>(bytes[0]);
-        Step step{Piece::Character, 1};
+        Step step{PIECE_CHARACTER, 1};
         bool converted = byte < 0x80;
         if (converted) {
             character_.assign(1, static_cast<char>(byte));
-        } else if (encoding == TextEncoding::Utf8) {
+        } else if (encoding == ENCODING_UTF8) {
             const Utf8Step utf8 = readUtf8(bytes, left);
-            step = {utf8.kind == Utf8Step::Character ? Piece::Character
-                    : utf8.kind == Utf8Step::Cut   ? Piece::Cut
-                                                   : Piece::Invalid,
+            step = {utf8.kind == Utf8Step::Character ? PIECE_CHARACTER
+                    : utf8.kind == Utf8Step::Cut   ? PIECE_CUT
+                                                   : PIECE_INVALID,
                     utf8.length};
-            converted = step.kind == Piece::Character;
+            converted = step.kind == PIECE_CHARACTER;
             if (converted) character_.assign(bytes, step.length);
-        } else if (encoding == TextEncoding::ShiftJis) {
+        } else if (encoding == ENCODING_SHIFT_JIS) {
             step = shiftJisStep(reinterpret_cast<const unsigned char*>(bytes), left);
-            converted = step.kind == Piece::Character && convert(fromShiftJis_, bytes, step.length);
-        } else if (encoding == TextEncoding::Windows1252) {
+            converted = step.kind == PIECE_CHARACTER && convert(fromShiftJis_, bytes, step.length);
+        } else if (encoding == ENCODING_WINDOWS_1252) {
             converted = convert(fromWindows1252_, bytes, 1);
         } else {
-            step.kind = Piece::Invalid;
+            step.kind = PIECE_INVALID;
         }
         onStep(bytes, step, converted);
         at += step.length;
@@ -281,25 +280,25 @@ TagTextDecoder::Reading TagTextDecoder::read(TextEncoding encoding, const std::v
         classes_.clear();
         walk(encoding, text, [&](const char* bytes, Step step, bool converted) {
             const auto* unsignedBytes = reinterpret_cast<const unsigned char*>(bytes);
-            if (step.kind == Piece::Cut && text.mayBeCut) return;
+            if (step.kind == PIECE_CUT && text.mayBeCut) return;
             if (!converted) {
-                classes_.push_back(Invalid);
+                classes_.push_back(CLASS_INVALID);
             } else if (unsignedBytes[0] < 0x80) {
                 classes_.push_back(asciiClass(unsignedBytes[0]));
             } else {
                 const char32_t codePoint = readUtf8(character_.data(), character_.size()).codePoint;
-                classes_.push_back(encoding == TextEncoding::ShiftJis
+                classes_.push_back(encoding == ENCODING_SHIFT_JIS
                                        ? shiftJisClass(unsignedBytes, step.length, codePoint)
                                        : windows1252Class(codePoint));
             }
         });
-        if (encoding == TextEncoding::Windows1252) resolveRowLetters(classes_);
+        if (encoding == ENCODING_WINDOWS_1252) resolveRowLetters(classes_);
         for (std::size_t at = 0; at < classes_.size(); ++at) {
-            if (classes_[at] == Invalid) {
+            if (classes_[at] == CLASS_INVALID) {
                 reading.valid = false;
                 reading.score -= 4;
             } else {
-                reading.score += encoding == TextEncoding::ShiftJis ? shiftJisScore(classes_, at)
+                reading.score += encoding == ENCODING_SHIFT_JIS ? shiftJisScore(classes_, at)
                                                                     : windows1252Score(classes_, at);
             }
         }
@@ -337,7 +336,7 @@ TagTextDecoder::OwnText TagTextDecoder::judge(const std::vector<TagText>& texts)
         for (std::size_t i = 0; i < text.size; ++i) own.highBytes += static_cast<unsigned char>(text.bytes[i]) >> 7;
     }
     if (own.highBytes == 0) {
-        own.settled = TextEncoding::Ascii;
+        own.settled = ENCODING_ASCII;
         return own;
     }
 
@@ -345,22 +344,22 @@ TagTextDecoder::OwnText TagTextDecoder::judge(const std::vector<TagText>& texts)
     // field's end cut, and at least one character is whole.
     bool utf8 = true, wholeCharacter = false;
     for (const TagText& text : texts) {
-        walk(TextEncoding::Utf8, text, [&](const char* bytes, Step step, bool converted) {
-            if (step.kind == Piece::Cut && text.mayBeCut) return;
+        walk(ENCODING_UTF8, text, [&](const char* bytes, Step step, bool converted) {
+            if (step.kind == PIECE_CUT && text.mayBeCut) return;
             utf8 = utf8 && converted;
             wholeCharacter = wholeCharacter || (converted && static_cast<unsigned char>(bytes[0]) >= 0x80);
         });
     }
     if (utf8 && wholeCharacter) {
-        own.settled = TextEncoding::Utf8;
+        own.settled = ENCODING_UTF8;
         return own;
     }
 
     own.legacy = true;
-    own.shiftJis = read(TextEncoding::ShiftJis, texts);
-    own.windows1252 = read(TextEncoding::Windows1252, texts);
+    own.shiftJis = read(ENCODING_SHIFT_JIS, texts);
+    own.windows1252 = read(ENCODING_WINDOWS_1252, texts);
     if (own.shiftJis.valid != own.windows1252.valid) {
-        own.settled = own.shiftJis.valid ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+        own.settled = own.shiftJis.valid ? ENCODING_SHIFT_JIS : ENCODING_WINDOWS_1252;
     }
     return own;
 }
@@ -368,7 +367,7 @@ TagTextDecoder::OwnText TagTextDecoder::judge(const std::vector<TagText>& texts)
 TextEncoding TagTextDecoder::choose(int forShiftJis, int forWindows1252, int vote) {
     forShiftJis += std::max(vote, 0);
     forWindows1252 += std::max(-vote, 0);
-    return forShiftJis > forWindows1252 ? TextEncoding::ShiftJis : TextEncoding::Windows1252;
+    return forShiftJis > forWindows1252 ? ENCODING_SHIFT_JIS : ENCODING_WINDOWS_1252;
 }
 
 TextEncoding TagTextDecoder::decide(const std::vector<TagText>& texts) {
@@ -396,7 +395,7 @@ void TagTextDecoder::decideSet(const ID666Tag* const* tags, std::size_t count, T
         // title is meant. A file is one voice, however long its texts.
         legacy = true;
         if (own.settled) {
-            forShiftJis += *own.settled == TextEncoding::ShiftJis ? SET_SETTLED_VOTE : -SET_SETTLED_VOTE;
+            forShiftJis += *own.settled == ENCODING_SHIFT_JIS ? SET_SETTLED_VOTE : -SET_SETTLED_VOTE;
         } else {
             forShiftJis += std::clamp(own.shiftJis.score - own.windows1252.score, -SET_SCORE_VOTE, SET_SCORE_VOTE);
         }
@@ -420,7 +419,7 @@ void TagTextDecoder::decode(const TagText& text, TextEncoding encoding, std::str
     walk(encoding, text, [&](const char*, Step step, bool converted) {
         if (converted) {
             out += character_;
-        } else if (step.kind != Piece::Cut || !text.mayBeCut) {
+        } else if (step.kind != PIECE_CUT || !text.mayBeCut) {
             out += kReplacementCharacter;
         }
     });

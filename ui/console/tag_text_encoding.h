@@ -15,7 +15,7 @@ namespace brindlemark::console {
 using spctag::ID666Tag;
 
 // The encodings a tag's texts are read in. The tag itself never says which.
-enum class TextEncoding { Ascii, Utf8, ShiftJis, Windows1252 };
+enum TextEncoding { ENCODING_ASCII, ENCODING_UTF8, ENCODING_SHIFT_JIS, ENCODING_WINDOWS_1252 };
 
 // "ascii", "utf-8", "shift_jis", "windows-1252".
 const char* textEncodingName(TextEncoding encoding);
@@ -55,9 +55,9 @@ public:
     TagTextDecoder& operator=(const TagTextDecoder&) = delete;
 
     // The encoding of all the texts of one file together: the forced one,
-    // Ascii when no byte is from 0x80 up, Utf8 when every such byte is part
-    // of a valid UTF-8 character (or of one the end of a filled field cut),
-    // otherwise whichever of Shift-JIS (CP932) and Windows-1252 the texts
+    // ENCODING_ASCII when no byte is from 0x80 up, ENCODING_UTF8 when every
+    // such byte is part of a valid UTF-8 character (or of one the end of a
+    // filled field cut), otherwise whichever of Shift-JIS (CP932) and Windows-1252 the texts
     // read as (see the source for the rule).
     //
     // After decideSet, a file whose own text leaves doubt gets the set's
@@ -66,7 +66,7 @@ public:
 
     // Decides the encodings of a set: the tags of the files of one folder,
     // read together. A file whose own text settles its encoding beyond
-    // doubt keeps that one: no byte from 0x80 up (Ascii), valid UTF-8 (as
+    // doubt keeps that one: no byte from 0x80 up (ENCODING_ASCII), valid UTF-8 (as
     // in decide), or text that only one of Shift-JIS and Windows-1252 has
     // characters for. Every other file gets the set's decision: whichever
     // of the two all the set's legacy texts together read as (their scores
