@@ -57,23 +57,22 @@ public:
     // The encoding of all the texts of one file together: the forced one,
     // ENCODING_ASCII when no byte is from 0x80 up, ENCODING_UTF8 when every
     // such byte is part of a valid UTF-8 character (or of one the end of a
-    // filled field cut), otherwise whichever of Shift-JIS (CP932) and Windows-1252 the texts
-    // read as (see the source for the rule).
-    //
-    // After decideSet, a file whose own text leaves doubt gets the set's
-    // decision instead.
+    // filled field cut), otherwise whichever of Shift-JIS (CP932) and
+    // Windows-1252 the texts read as (see the source for the rule). After
+    // decideSet, a file whose own text leaves doubt gets the set's decision.
     TextEncoding decide(const std::vector<TagText>& texts);
 
     // Decides the encodings of a set: the tags of the files of one folder,
     // read together. A file whose own text settles its encoding beyond
-    // doubt keeps that one: no byte from 0x80 up (ENCODING_ASCII), valid UTF-8 (as
-    // in decide), or text that only one of Shift-JIS and Windows-1252 has
-    // characters for. Every other file gets the set's decision: whichever
-    // of the two all the set's legacy texts together read as (their scores
-    // added up, the detector asked once over all of them). Writes the
-    // encoding of tags[i] to encodings[i] unless encodings is null, and
-    // keeps the set's decision for decide() and decodeTag() until the next
-    // set, so that the set's files can then be decoded one by one.
+    // doubt keeps that one: no byte from 0x80 up (ENCODING_ASCII), valid
+    // UTF-8 (as in decide), or text that only one of Shift-JIS and
+    // Windows-1252 has characters for. Every other file gets the set's
+    // decision between those two, a vote of the files whose text is neither
+    // ASCII nor UTF-8, with the detector asked once over all their text
+    // (see the source). Writes the encoding of tags[i] to encodings[i]
+    // unless encodings is null, and keeps the set's decision for decide()
+    // and decodeTag() until the next set, so that the set's files can then
+    // be decoded one by one.
     void decideSet(const ID666Tag* const* tags, std::size_t count, TextEncoding* encodings = nullptr);
 
     // Appends the text converted from the encoding to UTF-8. Bytes that are
@@ -92,9 +91,9 @@ private:
     };
     // What one file's texts say on their own.
     struct OwnText {
-        std::size_t highBytes = 0;             // bytes from 0x80 up
-        std::optional<TextEncoding> settled;   // the encoding beyond doubt, if any
-        bool legacy = false;                   // neither ASCII nor UTF-8: both readings below were made
+        std::size_t highBytes = 0;            // bytes from 0x80 up
+        std::optional<TextEncoding> settled;  // the encoding beyond doubt, if any
+        bool legacy = false;                  // neither ASCII nor UTF-8: both readings were made
         Reading shiftJis, windows1252;
     };
     OwnText judge(const std::vector<TagText>& texts);
