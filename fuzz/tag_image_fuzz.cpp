@@ -13,7 +13,6 @@
 
 #include "spctag/file_identification.h"
 #include "spctag/id666_tag.h"
-#include "spctag/image_source.h"
 #include "spctag/spc_layout.h"
 
 using namespace brindlemark::spctag;
@@ -36,10 +35,10 @@ bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 
 
 // A stored dump date is a real calendar date from 15 April 1998 to 31 December 9999.
 bool isBelievableDate(const DumpDate& d) {
-    static const int kMonthLength[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static const int DATE_MONTH_LENGTHS[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const int year = d.year, month = d.month, day = d.day;
     if (year < 1998 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
-    const int length = kMonthLength[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0);
+    const int length = DATE_MONTH_LENGTHS[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0);
     if (day > length) return false;
     return !(year == 1998 && (month < 4 || (month == 4 && day < 15)));
 }
@@ -91,8 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static ID666Tag before;
     std::memcpy(static_cast<void*>(&before), &tag, sizeof tag);
 
-    static SpcFileBytes read;  // holds a whole extended block
-    const FileKind identified = identifySpcFile(ImageSource(data, imageSize), read);
+    const FileKind identified = identifySpcImage(data, imageSize);
     require(identified != KIND_OPEN_FAILED, "image identified as unopenable");
     const FileKind kind = tag.load(data, imageSize);
     require(kind == identified, "load and identification disagree on the kind");

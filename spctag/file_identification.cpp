@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "spctag/image_source.h"
+
 namespace brindlemark::spctag {
 
 using namespace spclayout;
@@ -92,6 +94,11 @@ FileKind identifySpcFile(const ByteSource& file, SpcFileBytes& bytes) {
         if (romHeaderMatches(bytes.romHeader, candidate)) return romKind(candidate, lead);
     }
     return KIND_UNKNOWN;
+}
+
+FileKind identifySpcImage(const void* image, std::uint32_t size) {
+    SpcFileBytes bytes;
+    return identifySpcFile(ImageSource(image, size), bytes);
 }
 
 }  // namespace brindlemark::spctag

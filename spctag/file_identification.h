@@ -37,6 +37,11 @@ bool bytesEqual(const void* a, const void* b, std::size_t n);
 // a file already open.
 FileKind identifySpcFile(const ByteSource& file, SpcFileBytes& bytes);
 
+// The same classification of a whole file already in memory: size bytes at
+// image, only read. The bytes identification reads are kept on the stack
+// and dropped.
+FileKind identifySpcImage(const void* image, std::uint32_t size);
+
 }  // namespace brindlemark::spctag
 
 #endif

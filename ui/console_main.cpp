@@ -34,10 +34,10 @@
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
+#include "ui/console/tag_set_output.h"
 #include "ui/console/tag_text_encoding.h"
 #include "ui/console/undo.h"
 #include "ui/console/unicode_name_style.h"
-#include "ui/tag_json.h"
 
 namespace {
 
@@ -69,7 +69,8 @@ constexpr char HELP[] =
     "                     (NFC), keeping accented letters, kana and kanji\n"
     "  --tag-encoding ENC\n"
     "                     read every tag's text as ENC: auto (decided per file,\n"
-    "                     the default), utf-8, shift_jis or windows-1252\n"
+    "                     by --show per folder; the default), utf-8, shift_jis\n"
+    "                     or windows-1252\n"
     "  --json             print each outcome as one JSON object per line\n"
     "  --show             print each FILE's tag, its text decoded, as one JSON\n"
     "                     object per line\n"
@@ -102,7 +103,6 @@ constexpr char HELP[] =
     "the journal could not be read or written, or output failed; 2 for a usage\n"
     "error.\n";
 
-using brindlemark::console::DecodedTagText;
 using brindlemark::rename::DroppedFile;
 using brindlemark::spctag::FileKind;
 using brindlemark::spctag::ID666Tag;
@@ -204,25 +204,24 @@ int showTags(const Options& options) {
     std::vector<DroppedFile> drop;
     bool allRecognised = buildDrop(options.files, options.recursive, true, drop);
     brindlemark::platform::RealFileSystem fileSystem;
-    brindlemark::console::TagTextDecoder decoder(options.tagEncoding);
-    DecodedTagText decoded;
-    // The tags are read ahead a folder's files at a time, then shown in order.
+    // The tags are read ahead a folder's files at a time; each window is one
+    // set, its text encoding decided over the whole set, then shown in order.
+    TagSetOutput output(options.tagEncoding);
     brindlemark::rename::ReadAhead window(drop, brindlemark::rename::DropOrder::FirstFirst, fileSystem);
     while (window.next()) {
         for (std::size_t position = 0; position < window.size(); ++position) {
-            const ID666Tag& tag = window[position].tag;
             const char* path = window[position].dropped->path.c_str();
             const FileKind kind = window[position].kind;
             if (kind <= KIND_OPEN_FAILED) {
                 allRecognised = false;
                 sayWhyNoTag(path, options.recursive);
             }
-            if (kind > 0) decoder.decodeTag(tag, decoded);
-            const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
-            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
-            endRunIfSignalled();
+            output.add(path, kind, window[position].tag);
         }
+        output.print();
+        endRunIfSignalled();
     }
+    output.print();
     return finishRun() && allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 

@@ -1,8 +1,11 @@
 // The console's JSON: Unicode text, and bytes that are not UTF-8 kept.
 
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 #include <gtest/gtest.h>
+
+#include "spctag/text_items.h"
+#include "ui/console/tag_text_encoding.h"
 
 #include <cstring>
 #include <string>
@@ -10,6 +13,8 @@
 namespace {
 
 using namespace brindlemark::console;
+using brindlemark::spctag::TAG_TEXT_ITEMS;
+using brindlemark::spctag::TagTextItem;
 using namespace brindlemark::spctag;
 
 std::string member(const std::string& bytes) {
@@ -41,7 +46,7 @@ TEST(TagJson, PathsAreTheirCharactersOrTextAndExactBytes) {
 TEST(TagJson, ShowGivesDecodedTextWithTheBytesOfEachItemNotAscii) {
     ID666Tag tag;
     tag.binaryFormat = 0;
-    for (const TagTextItem& item : kTagTextItems) (tag.*item.field)[0] = '\0';
+    for (const TagTextItem& item : TAG_TEXT_ITEMS) (tag.*item.field)[0] = '\0';
     std::strcpy(tag.song, "Pok\xE9mon");
     std::strcpy(tag.game, "Red");
     DecodedTagText decoded;

@@ -17,7 +17,7 @@ using brindlemark::console::UnicodeNameStyle;
 
 ID666Tag tagWith(const std::string& song, const std::string& game) {
     ID666Tag tag;
-    for (const TagTextItem& item : kTagTextItems) (tag.*item.field)[0] = '\0';
+    for (const TagTextItem& item : TAG_TEXT_ITEMS) (tag.*item.field)[0] = '\0';
     std::memcpy(tag.song, song.c_str(), song.size() + 1);
     std::memcpy(tag.game, game.c_str(), game.size() + 1);
     return tag;
@@ -43,7 +43,7 @@ TEST(UnicodeNameStyle, TagTextsBecomeUtf8InNfc) {
 }
 
 TEST(UnicodeNameStyle, ALongDecodedTextIsCutBetweenCharacters) {
-    const UnicodeNameStyle style(TextEncoding::Windows1252);
+    const UnicodeNameStyle style(ENCODING_WINDOWS_1252);
     ID666Tag tag = tagWith(std::string(255, '\xE9'), "");
     style.prepareTag(tag);
     std::string expected;

@@ -2,13 +2,14 @@
 // default names as the dialog makes them, and JSON that loses no byte.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <set>
 #include <string>
 #include <vector>
 
 #include "tests/e2e/console_support.h"
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 namespace {
 
@@ -96,6 +97,41 @@ TEST_F(Unicode, ShowDecodesEachFilesTextAndKeepsItsBytes) {
     const Outcome forced = run(dir, {"--show", "--tag-encoding", "windows-1252", "a.spc"});
     EXPECT_NE(forced.out.find("\"textEncoding\": \"windows-1252\", \"song\": \"\\ufffd\\u00b9"), std::string::npos)
         << forced.out;
+}
+
+// Consecutive files of one folder are one set: the same one-kanji title
+// reads as Shift-JIS beside Japanese titles and as Windows-1252 beside
+// Western ones.
+TEST_F(Unicode, ShowDecidesTheEncodingOfEachFoldersFilesTogether) {
+    ASSERT_EQ(mkdir((dir + "/jp").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((dir + "/en").c_str(), 0755), 0);
+    const struct {
+        const char* path;
+        std::string song;
+        const char* encoding;
+    } files[] = {
+        {"jp/1.spc", "\x90\xB9\x8C\x95\x93`\x90\xE0", "shift_jis"},
+        {"jp/2.spc", "\xE3\xC4", "shift_jis"},
+        {"jp/3.spc", "Plain", "ascii"},
+        {"en/1.spc", "\xE3\xC4", "windows-1252"},
+        {"en/2.spc", "Caf\xE9 del Mar", "windows-1252"},
+    };
+    std::vector<std::string> args{"--show"};
+    for (const auto& file : files) {
+        put(file.path, spc(file.song));
+        args.emplace_back(file.path);
+    }
+    const Outcome r = run(dir, args);
+    EXPECT_EQ(r.exitCode, 0);
+    std::size_t at = 0;
+    for (const auto& file : files) {
+        const std::size_t line = r.out.find(std::string("{\"path\": \"") + file.path + "\"", at);
+        ASSERT_NE(line, std::string::npos) << file.path << " in order\n" << r.out;
+        at = r.out.find('\n', line);
+        EXPECT_NE(r.out.substr(line, at - line).find(std::string("\"textEncoding\": \"") + file.encoding + "\""),
+                  std::string::npos)
+            << file.path << "\n" << r.out;
+    }
 }
 
 TEST_F(Unicode, EncodingOptionsOutsideTheirUseAreUsageErrors) {

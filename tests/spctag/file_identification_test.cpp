@@ -18,7 +18,7 @@ using spcbuild::romImage;
 
 namespace {
 
-constexpr std::size_t kRomSize = 0x40000;
+constexpr std::size_t ROM_IMAGE_SIZE = 0x40000;
 
 Bytes resized(Bytes file, std::size_t size) {
     file.resize(size, 0);
@@ -81,37 +81,37 @@ std::vector<IdentifyCase> makeIdentifyCases() {
         {{"xid6_size_max", spcWithMarker(0x1020C, 0xFFFFFFFF)}, KIND_SPC_XID6},
         {{"xid6_other_marker", spcWithMarker(0x10300, 16, "xid7")}, KIND_SPC},
         {{"xid6_marker_in_capitals", spcWithMarker(0x10300, 16, "XID6")}, KIND_SPC},
-        {{"spc_never_searched", withRomHeader(spc(kRomSize), 0x7FC0)}, KIND_SPC},
-        {{"not_spc_is_searched", withRomHeader(patched(spc(kRomSize), 27, "_"), 0x7FC0)}, KIND_ROM},
+        {{"spc_never_searched", withRomHeader(spc(ROM_IMAGE_SIZE), 0x7FC0)}, KIND_SPC},
+        {{"not_spc_is_searched", withRomHeader(patched(spc(ROM_IMAGE_SIZE), 27, "_"), 0x7FC0)}, KIND_ROM},
         {{"save_state_one_byte_short", spcbuild::saveState(0x4127F - 1)}, KIND_UNKNOWN},
         {{"save_state_smallest", spcbuild::saveState(0x4127F)}, KIND_SAVE_STATE},
         {{"save_state_21st_byte_differs", patched(spcbuild::saveState(), 20, "f")}, KIND_UNKNOWN},
-        {{"save_state_never_searched", withRomHeader(spcbuild::saveState(kRomSize), 0x7FC0)}, KIND_UNKNOWN},
+        {{"save_state_never_searched", withRomHeader(spcbuild::saveState(ROM_IMAGE_SIZE), 0x7FC0)}, KIND_UNKNOWN},
         {{"save_state_with_rom_header", withRomHeader(spcbuild::saveState(), 0x7FC0)}, KIND_SAVE_STATE},
-        {{"rom_one_byte_short", withRomHeader(zeros(kRomSize - 1), 0x7FC0)}, KIND_UNKNOWN},
-        {{"rom_smallest", withRomHeader(zeros(kRomSize), 0x7FC0)}, KIND_ROM},
-        {{"rom_no_header", zeros(kRomSize)}, KIND_UNKNOWN},
+        {{"rom_one_byte_short", withRomHeader(zeros(ROM_IMAGE_SIZE - 1), 0x7FC0)}, KIND_UNKNOWN},
+        {{"rom_smallest", withRomHeader(zeros(ROM_IMAGE_SIZE), 0x7FC0)}, KIND_ROM},
+        {{"rom_no_header", zeros(ROM_IMAGE_SIZE)}, KIND_UNKNOWN},
         {{"rom_map_20", romImage(CopierHeader::None, "T", 1, 0x20)}, KIND_ROM},
         {{"rom_map_21", romImage(CopierHeader::None, "T", 1, 0x21)}, KIND_ROM},
         {{"rom_map_30", romImage(CopierHeader::None, "T", 1, 0x30)}, KIND_ROM},
         {{"rom_map_31", romImage(CopierHeader::None, "T", 1, 0x31)}, KIND_ROM},
         {{"rom_map_35_nowhere", romImage(CopierHeader::None, "T", 1, 0x35)}, KIND_UNKNOWN},
-        {{"rom_map_21_at_first_place", withRomHeader(zeros(kRomSize), 0x7FC0, "T", 0x21)}, KIND_UNKNOWN},
-        {{"rom_map_20_at_second_place", withRomHeader(zeros(kRomSize), 0xFFC0, "T", 0x20)}, KIND_UNKNOWN},
+        {{"rom_map_21_at_first_place", withRomHeader(zeros(ROM_IMAGE_SIZE), 0x7FC0, "T", 0x21)}, KIND_UNKNOWN},
+        {{"rom_map_20_at_second_place", withRomHeader(zeros(ROM_IMAGE_SIZE), 0xFFC0, "T", 0x20)}, KIND_UNKNOWN},
         {{"rom_checksums_both_zero", [] {
-              Bytes r = zeros(kRomSize);
+              Bytes r = zeros(ROM_IMAGE_SIZE);
               putRomHeader(r, 0x7FC0, "T", 1, 0x20, 0, 0);
               return r;
           }()},
          KIND_UNKNOWN},
         {{"rom_checksums_off_by_one", [] {
-              Bytes r = zeros(kRomSize);
+              Bytes r = zeros(ROM_IMAGE_SIZE);
               putRomHeader(r, 0x7FC0, "T", 1, 0x20, 0xEDCB, 0x1235);
               return r;
           }()},
          KIND_UNKNOWN},
         {{"rom_checksums_ffff_0", [] {
-              Bytes r = zeros(kRomSize);
+              Bytes r = zeros(ROM_IMAGE_SIZE);
               putRomHeader(r, 0xFFC0, "T", 1, 0x21, 0xFFFF, 0);
               return r;
           }()},
@@ -131,7 +131,7 @@ std::vector<IdentifyCase> makeIdentifyCases() {
         {{"copier_game_doctor_16th_differs", patched(romImage(CopierHeader::GameDoctor, "GD", 1), 15, "2")},
          KIND_ROM_OTHER},
         {{"copier_other", romImage(CopierHeader::Other, "O", 1)}, KIND_ROM_OTHER},
-        {{"copier_exactly_rom_size", resized(romImage(CopierHeader::GameDoctor, "GD", 1), kRomSize)},
+        {{"copier_exactly_rom_size", resized(romImage(CopierHeader::GameDoctor, "GD", 1), ROM_IMAGE_SIZE)},
          KIND_ROM_GAME_DOCTOR},
     };
 }
@@ -146,6 +146,9 @@ TEST_P(IdentifyTest, GivesTheKind) {
     const IdentifyCase& c = GetParam();
     const auto read = std::make_unique<SpcFileBytes>();
     EXPECT_EQ(identify(c.file.bytes(), *read), c.kind);
+    // The image form: the same file whole in memory.
+    const Bytes& image = c.file.bytes();
+    EXPECT_EQ(identifySpcImage(image.data(), static_cast<std::uint32_t>(image.size())), c.kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(Identification, IdentifyTest, testing::ValuesIn(identifyCases()),
@@ -154,18 +157,18 @@ INSTANTIATE_TEST_SUITE_P(Identification, IdentifyTest, testing::ValuesIn(identif
 // ---------------------------------------------------------------------------
 
 TEST(Identification, HeaderBufferHoldsTheLastCandidateRead) {
-    Bytes noMatch = zeros(kRomSize + 512);
+    Bytes noMatch = zeros(ROM_IMAGE_SIZE + 512);
     for (std::size_t i = 0; i < 64; ++i) noMatch[0x101C0 + i] = static_cast<unsigned char>(0x80 + i);
     const struct {
         Bytes bytes;
         std::size_t candidate;  // 0: the search must not run
     } cases[] = {
         // The first candidate fails on its map mode, the second matches.
-        {withRomHeader(withRomHeader(zeros(kRomSize), 0x7FC0, "WRONG", 0x21), 0xFFC0, "RIGHT", 0x21), 0xFFC0},
+        {withRomHeader(withRomHeader(zeros(ROM_IMAGE_SIZE), 0x7FC0, "WRONG", 0x21), 0xFFC0, "RIGHT", 0x21), 0xFFC0},
         {noMatch, 0x101C0},
-        {withRomHeader(zeros(kRomSize - 1), 0x7FC0), 0},
-        {withRomHeader(spc(kRomSize), 0x7FC0), 0},
-        {withRomHeader(spcbuild::saveState(kRomSize), 0x7FC0), 0},
+        {withRomHeader(zeros(ROM_IMAGE_SIZE - 1), 0x7FC0), 0},
+        {withRomHeader(spc(ROM_IMAGE_SIZE), 0x7FC0), 0},
+        {withRomHeader(spcbuild::saveState(ROM_IMAGE_SIZE), 0x7FC0), 0},
         {spcbuild::saveState(), 0},
     };
     const auto read = std::make_unique<SpcFileBytes>();

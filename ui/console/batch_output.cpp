@@ -12,7 +12,7 @@
 #include "ui/console/error_output.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 namespace brindlemark::console {
 

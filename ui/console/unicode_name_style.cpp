@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "spctag/text_items.h"
 #include "ui/console/utf8_text.h"
-#include "ui/tag_json.h"
 
 namespace brindlemark::console {
 
@@ -33,10 +33,9 @@ bool isForbiddenCharacter(char32_t c) {
 }  // namespace
 
 void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
-    constexpr std::size_t kLongest = ID666Tag::kTextSize - 1;
     readTagTexts(tag, texts_);
     const std::vector<TagText>& texts = texts_;
-    TextEncoding encoding = TextEncoding::Ascii;
+    TextEncoding encoding = ENCODING_ASCII;
     bool decided = false;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (isAscii(texts[i].bytes, texts[i].size)) continue;
@@ -45,8 +44,8 @@ void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
         text_.clear();
         decoder_.decode(texts[i], encoding, text_);
         normalise(text_, std::string::npos);
-        const std::size_t length = utf8PrefixLength(text_.data(), text_.size(), kLongest);
-        char* const field = tag.*kTagTextItems[i].field;
+        const std::size_t length = utf8PrefixLength(text_.data(), text_.size(), spctag::TAG_TEXT_LONGEST);
+        char* const field = tag.*spctag::TAG_TEXT_ITEMS[i].field;
         std::memcpy(field, text_.data(), length);
         field[length] = '\0';
     }

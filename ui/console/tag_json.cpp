@@ -1,18 +1,20 @@
-#include "ui/tag_json.h"
+#include "ui/console/tag_json.h"
 
 #include <cstring>
 
+#include "spctag/text_items.h"
+#include "ui/console/tag_text_encoding.h"
 #include "ui/console/utf8_text.h"
 
 namespace brindlemark::console {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr char JSON_HEX_DIGITS[] = "0123456789abcdef";
 
 void appendEscape(std::string& out, char32_t unit) {
     out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) out += kHexDigits[(unit >> shift) & 0xF];
+    for (int shift = 12; shift >= 0; shift -= 4) out += JSON_HEX_DIGITS[(unit >> shift) & 0xF];
 }
 
 void appendEscapedCharacter(std::string& out, char32_t codePoint) {
@@ -59,15 +61,15 @@ bool appendJsonString(std::string& out, const char* bytes, std::size_t count) {
 }
 
 void appendBase64(std::string& out, const char* bytes, std::size_t count) {
-    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char BASE64_ALPHABET[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     const auto* data = reinterpret_cast<const unsigned char*>(bytes);
     for (std::size_t at = 0; at < count; at += 3) {
         const std::size_t left = count - at;
         const unsigned group = (data[at] << 16u) | ((left > 1 ? data[at + 1] : 0u) << 8u) | (left > 2 ? data[at + 2] : 0u);
-        out += kAlphabet[(group >> 18) & 0x3F];
-        out += kAlphabet[(group >> 12) & 0x3F];
-        out += left > 1 ? kAlphabet[(group >> 6) & 0x3F] : '=';
-        out += left > 2 ? kAlphabet[group & 0x3F] : '=';
+        out += BASE64_ALPHABET[(group >> 18) & 0x3F];
+        out += BASE64_ALPHABET[(group >> 12) & 0x3F];
+        out += left > 1 ? BASE64_ALPHABET[(group >> 6) & 0x3F] : '=';
+        out += left > 2 ? BASE64_ALPHABET[group & 0x3F] : '=';
     }
 }
 
@@ -94,13 +96,6 @@ void appendJsonBytesMember(std::string& out, const char* key, const char* bytes,
     appendKey(out, key);
     if (!appendJsonString(out, bytes, count)) appendBase64Member(out, key, bytes, count);
 }
-
-const TagTextItem kTagTextItems[kTagTextItemCount] = {
-    {"song", &ID666Tag::song, 32},        {"game", &ID666Tag::game, 32},
-    {"artist", &ID666Tag::artist, 32},    {"dumper", &ID666Tag::dumper, 16},
-    {"comments", &ID666Tag::comments, 32}, {"ostTitle", &ID666Tag::ostTitle, 0},
-    {"publisher", &ID666Tag::publisher, 0},
-};
 
 namespace {
 
@@ -160,16 +155,15 @@ std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const 
     object.bytes("path", path, std::strlen(path));
     object.number("kind", kind);
     if (kind > 0) {
-        constexpr std::size_t textSize = ID666Tag::kTextSize;
         object.number("binaryFormat", tag.binaryFormat);
         if (decoded != nullptr) object.text("textEncoding", decoded->encoding);
-        for (std::size_t i = 0; i < kTagTextItemCount; ++i) {
-            const TagTextItem& item = kTagTextItems[i];
+        for (std::size_t i = 0; i < spctag::TAG_TEXT_ITEM_COUNT; ++i) {
+            const spctag::TagTextItem& item = spctag::TAG_TEXT_ITEMS[i];
             const char* const field = tag.*item.field;
             if (decoded != nullptr) {
-                object.decoded(item.key, decoded->text[i], field, textSize);
+                object.decoded(item.name, decoded->text[i], field, ID666Tag::kTextSize);
             } else {
-                object.bytes(item.key, field, textSize);
+                object.bytes(item.name, field, ID666Tag::kTextSize);
             }
         }
         object.bytes("dateText", tag.dateText, ID666Tag::kDateTextSize);

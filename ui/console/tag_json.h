@@ -1,5 +1,5 @@
-#ifndef BRINDLEMARK_UI_TAG_JSON_H
-#define BRINDLEMARK_UI_TAG_JSON_H
+#ifndef BRINDLEMARK_UI_CONSOLE_TAG_JSON_H
+#define BRINDLEMARK_UI_CONSOLE_TAG_JSON_H
 
 #include <cstddef>
 #include <string>
@@ -32,26 +32,11 @@ void appendBase64(std::string& out, const char* bytes, std::size_t count);
 // valid UTF-8. The way every path and name is written.
 void appendJsonBytesMember(std::string& out, const char* key, const char* bytes, std::size_t count);
 
-// The text items of a tag, in the order --show writes them, with the width
-// of the base-tag field each may come from (0: only the extended tag holds
-// it), whose end may have cut the item's last character.
-struct TagTextItem {
-    const char* key;
-    char (ID666Tag::*field)[ID666Tag::kTextSize];
-    std::size_t baseWidth;
-};
-constexpr std::size_t kTagTextItemCount = 7;
-extern const TagTextItem kTagTextItems[kTagTextItemCount];
-
-// The text items decoded: the encoding's name and each item in UTF-8, in the
-// order of kTagTextItems.
-struct DecodedTagText {
-    const char* encoding = "ascii";
-    std::string text[kTagTextItemCount];
-};
+struct DecodedTagText;  // the decoder's (ui/console/tag_text_encoding.h)
 
 // One JSON object on one line: path and kind, and for a kind above 0 every
-// field of the record under its own name. With decoded: "textEncoding", each
+// field of the record under its own name, the text items in the order of
+// TAG_TEXT_ITEMS. With decoded: "textEncoding", each
 // text item as its decoded text and, when the item is not plain ASCII,
 // "<key>Base64" with its exact bytes. Without: each text item as a path is
 // written.
