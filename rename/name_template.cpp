@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "rename/batch_outcome.h"
+
 namespace brindlemark::rename {
 
 const char* afterLast(const char* text, char c) {
@@ -41,18 +43,22 @@ char* copyField(char* out, const char* field) {
     return out + n;
 }
 
-// Number and letter after the last "-" of the path: "game1-04.spc" gives
-// "04". Null when the character after that "-" is not a digit.
+// The last "-" of the file's own name, never one of a folder's: the
+// numbers next to it are the file's disc and track. Null when there is none.
+const char* lastDashOfName(const char* droppedPath) { return std::strrchr(fileNameOf(droppedPath), '-'); }
+
+// Number and letter after the last "-" of the file's name: "game1-04.spc"
+// gives "04". Null when the character after that "-" is not a digit.
 char* trackFromPath(char* out, const char* droppedPath) {
-    const char* dash = std::strrchr(droppedPath, '-');
+    const char* dash = lastDashOfName(droppedPath);
     if (dash == nullptr || !isDigit(dash[1])) return nullptr;
     return copyUntil(out, dash + 1, '.');
 }
 
-// The digit right before the last "-" of the path, unless it is the path's
-// first character: "game1-04.spc" gives "1".
+// The digit right before the last "-" of the file's name, unless it is the
+// path's first character: "game1-04.spc" gives "1".
 char* discFromPath(char* out, const char* droppedPath) {
-    const char* dash = std::strrchr(droppedPath, '-');
+    const char* dash = lastDashOfName(droppedPath);
     if (dash == nullptr || dash - droppedPath < 2 || !isDigit(dash[-1])) return nullptr;
     out[0] = dash[-1];
     out[1] = '\0';

@@ -142,9 +142,6 @@ TEST_F(Expansion, TrackAndDiscFallBackToTheLastDashOfThePath) {
     EXPECT_EQ(status, noTagItem);  // a fallback is not an item of the tag
     EXPECT_EQ(expand("%D-%N", "/music/game1-04.spc"), "1-04");
     EXPECT_EQ(expand("%N", "/music/a-12"), "12");
-    // The last dash may lie in a folder name.
-    EXPECT_EQ(expand("%N", "/music/snd-2/title.spc"), "2/title");
-    EXPECT_EQ(status, noTagItem);
 
     const struct {
         const char* nameTemplate;
@@ -155,6 +152,11 @@ TEST_F(Expansion, TrackAndDiscFallBackToTheLastDashOfThePath) {
         {"%D", "/music/x-05.spc"},     // a letter before the dash
         {"%D", "/music/snd-2/t.spc"},  // likewise, in the folder
         {"%D", "1-05.spc"},            // the digit is the path's first character
+        // A dash in a folder's name is none of the file's: only its own name counts.
+        {"%N", "/music/snd-2/title.spc"},
+        {"%N", "Game-2/03.spc"},
+        {"%D", "Mega Man X3-1/track.spc"},
+        {"%D", "/music/x3-1/-07.spc"},
     };
     for (const auto& c : missing) {
         EXPECT_EQ(expand(c.nameTemplate, c.path), "") << c.path;
@@ -163,6 +165,10 @@ TEST_F(Expansion, TrackAndDiscFallBackToTheLastDashOfThePath) {
     tag.ostTrack = 3 << 8;
     tag.ostDisc = 2;
     EXPECT_EQ(expand("%D-%N", "/music/game1-04.spc"), "2-3");  // the tag wins
+    tag.ostTrack = 0;
+    tag.ostDisc = 0;
+    EXPECT_EQ(expand("%D-%N", "/music/snd-2/game1-04.spc"), "1-04");  // a folder's dash changes nothing
+    EXPECT_EQ(expand("%D-%N", "/music/1-04.spc"), "1-04");
 }
 
 TEST_F(Expansion, OnlyTheFirstThirtyTemplateCharactersCount) {
