@@ -19,7 +19,7 @@ constexpr char SPC_EXTENSION[] = ".spc";
 
 // Takes one dropped file as far as it goes and says how far that was.
 // tag is the batch's one record, reused for every file.
-FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platform::FileSystem& fileSystem,
+FileOutcome renameOne(const NameTemplate& nameTemplate, const DroppedFile& file, platform::FileSystem& fileSystem,
                       const NameStyle& style, ID666Tag& tag) {
     FileOutcome result;
     result.droppedPath = file.path;
@@ -41,25 +41,25 @@ FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platfor
     // The folder stays; the stem takes the old name's place.
     const std::size_t folderLength = static_cast<std::size_t>(oldName - path);
     char stem[NAME_STEM_SIZE];
-    const int status = expandNameTemplate(nameTemplate, tag, path, stem);
-    if (status != 0) {
-        result.outcome = status == noTagItem     ? Outcome::InvalidTemplate
-                         : status == itemMissing ? Outcome::ItemsMissing
-                                                 : Outcome::NoInformation;
+    // No set width yet: %*N pads to its least width.
+    const Expansion expansion = expandNameTemplate(nameTemplate, tag, path, 0, {stem, sizeof stem});
+    if (expansion.status != 0) {
+        result.outcome = expansion.status == noTagItem     ? Outcome::InvalidTemplate
+                         : expansion.status == itemMissing ? Outcome::ItemsMissing
+                                                           : Outcome::NoInformation;
         return result;
     }
     std::string& newPath = result.newPath;
-    newPath.reserve(folderLength + std::strlen(stem) + sizeof SPC_EXTENSION);
+    newPath.reserve(folderLength + expansion.length + sizeof SPC_EXTENSION);
     newPath.assign(path, folderLength);
-    newPath += stem;
+    newPath.append(stem, expansion.length);
     newPath += SPC_EXTENSION;
     if (newPath.size() > NEW_PATH_MAX_LENGTH) {
         newPath.clear();
         result.outcome = Outcome::PathTooLong;
         return result;
     }
-    style.cleanName(&newPath[folderLength]);
-    newPath.resize(std::strlen(newPath.c_str()));
+    newPath.resize(folderLength + style.cleanName(&newPath[folderLength], newPath.size() - folderLength));
     // A device name is refused as the file system refuses a taken one.
     if (isDeviceName(newPath.c_str() + folderLength)) {
         result.outcome = Outcome::MoveFailed;
@@ -72,7 +72,7 @@ FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platfor
 
 }  // namespace
 
-void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+void renameDroppedFiles(const NameTemplate& nameTemplate, const std::vector<DroppedFile>& drop,
                         platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report) {
     ID666Tag tag;
     for (std::size_t index = drop.size(); index-- > 0;) {

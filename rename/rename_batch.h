@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "rename/batch_outcome.h"
 #include "rename/name_style.h"
+#include "rename/name_template.h"
 
 namespace brindlemark::rename {
 
@@ -28,8 +29,15 @@ using OutcomeReport = std::function<bool(const FileOutcome&)>;
 // is a Windows device name are never opened (NotSpc). A template that names
 // no item the tag could give ends the batch (InvalidTemplate, reported
 // once, for the file it was found on).
-void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+void renameDroppedFiles(const NameTemplate& nameTemplate, const std::vector<DroppedFile>& drop,
                         platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report);
+
+// The same with a template in the dialog's language.
+inline void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+                               platform::FileSystem& fileSystem, const NameStyle& style,
+                               const OutcomeReport& report) {
+    renameDroppedFiles(NameTemplate(nameTemplate, TemplateDialect::Dialog), drop, fileSystem, style, report);
+}
 
 }  // namespace brindlemark::rename
 
