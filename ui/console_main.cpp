@@ -25,6 +25,7 @@
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
 #include "ui/console/tag_text_encoding.h"
+#include "ui/console/template_check.h"
 #include "ui/console/undo.h"
 #include "ui/console/unicode_name_style.h"
 #include "ui/tag_json.h"
@@ -117,6 +118,11 @@ int usageError(const std::string& message) {
 }
 
 int renameFiles(const Options& options) {
+    const std::string templateError = templateFault(options.nameTemplate);
+    if (!templateError.empty()) return usageError(templateError);
+    warnOfCutTemplate(options.nameTemplate);
+    const brindlemark::rename::NameTemplate nameTemplate(options.nameTemplate.c_str(),
+                                                         brindlemark::rename::TemplateDialect::Console);
     std::vector<DroppedFile> drop;
     const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
     endRunIfSignalled();  // a walk of a large tree may take a while
@@ -155,9 +161,10 @@ int renameFiles(const Options& options) {
     const brindlemark::rename::NameStyle& style = unicodeStyle ? *unicodeStyle : dialogStyle;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
-    brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
+    brindlemark::rename::renameDroppedFiles(nameTemplate, drop, fileSystem, style,
                                             [&output](const brindlemark::rename::FileOutcome& outcome) {
                                                 output.add(outcome);
+                                                explainInvalidTemplate(outcome);
                                                 return !stopSignalled();
                                             });
     endRunIfSignalled();
