@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,16 @@ namespace {
 using e2e::Outcome;
 using e2e::run;
 using e2e::spc;
+using spcbuild::Bytes;
+
+// An SPC file whose extended tag holds its disc and its track with a letter.
+Bytes spcOnDisc(const std::string& song, std::uint8_t disc, std::uint16_t track, char letter) {
+    Bytes bytes = spc(song);
+    spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x11, disc),
+                                                             spcbuild::valueChunk(0x12, static_cast<std::uint16_t>(
+                                                                                            track << 8 | letter))}));
+    return bytes;
+}
 
 class Naming : public e2e::Folder {};
 
@@ -69,6 +80,61 @@ TEST_F(Naming, AnInvalidTemplateNamesTheFileItWasFoundOn) {
                   "/x-07.spc: the template takes no item from its tag "
               "(numbers read from the file's name do not count)\n");
     EXPECT_EQ(names(), (std::set<std::string>{"a.spc", "x-07.spc"}));
+}
+
+// A collection renamed once, whether its numbers came from the tags or from
+// the names, is renamed to the very same names by a second run: every line
+// "->" to the name the file bears, exit status 0.
+TEST_F(Naming, ARunOverItsOwnOutputRenamesNothing) {
+    const struct {
+        std::string file;
+        Bytes bytes;
+    } collection[] = {
+        {"a.spc", spc("Castle Gate", 7)},
+        {"b.spc", spcOnDisc("Boss", 2, 12, 'b')},
+        {"castle-07.spc", spc("Gate")},
+        {"game1-04.spc", spc("Four")},
+        {"03.spc", spc("Three")},
+        {"5 Intro.spc", spc("Intro")},
+        {"9_x.spc", spc("Nine")},
+    };
+    const struct {
+        const char* nameTemplate;
+        std::set<std::string> names;
+    } templates[] = {
+        {"%N - %S",
+         {"7 - Castle Gate.spc", "12b - Boss.spc", "07 - Gate.spc", "04 - Four.spc", "03 - Three.spc",
+          "5 - Intro.spc", "9 - Nine.spc"}},
+        {"%2N - %S",
+         {"07 - Castle Gate.spc", "12b - Boss.spc", "07 - Gate.spc", "04 - Four.spc", "03 - Three.spc",
+          "05 - Intro.spc", "09 - Nine.spc"}},
+        {"{%D-}%2N - %S",
+         {"07 - Castle Gate.spc", "2-12b - Boss.spc", "07 - Gate.spc", "1-04 - Four.spc", "03 - Three.spc",
+          "05 - Intro.spc", "09 - Nine.spc"}},
+    };
+    for (const auto& t : templates) {
+        const std::string sub = std::to_string(&t - templates);
+        std::filesystem::create_directory(dir + "/" + sub);
+        std::vector<std::string> args{"--no-journal", "-f", t.nameTemplate};
+        for (const auto& file : collection) {
+            put(sub + "/" + file.file, file.bytes);
+            args.push_back(file.file);
+        }
+        const Outcome first = run(dir + "/" + sub, args);
+        EXPECT_EQ(first.exitCode, 0) << t.nameTemplate << "\n" << first.out << first.err;
+        EXPECT_EQ(names(sub), t.names) << t.nameTemplate << "\n" << first.out;
+
+        std::vector<std::string> again{"--no-journal", "-f", t.nameTemplate};
+        std::string lines;
+        for (const std::string& name : t.names) {
+            again.push_back(name);
+            lines = name + " -> " + name + "\n" + lines;  // the last file first
+        }
+        const Outcome second = run(dir + "/" + sub, again);
+        EXPECT_EQ(second.exitCode, 0) << t.nameTemplate << "\n" << second.err;
+        EXPECT_EQ(second.out, lines) << t.nameTemplate;
+        EXPECT_EQ(names(sub), t.names) << t.nameTemplate;
+    }
 }
 
 }  // namespace
