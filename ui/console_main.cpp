@@ -18,6 +18,7 @@
 #include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
 #include "ui/console/batch_output.h"
+#include "ui/console/config_file.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal.h"
@@ -90,6 +91,10 @@ constexpr char HELP[] =
     "the journal could not be read or written, or output failed; 2 for a usage\n"
     "error.\n";
 
+constexpr char CONFIG_HELP[] =
+    "\n"
+    "The options set in %s apply; those given here win.\n";
+
 using brindlemark::console::DecodedTagText;
 using brindlemark::rename::DroppedFile;
 using brindlemark::spctag::FileKind;
@@ -106,15 +111,35 @@ struct Options {
     bool undo = false;
     bool noJournal = false;
     bool unicode = false;
+    bool unicodeGiven = false;  // -u on the command line, not the config file
     bool tagEncodingGiven = false;
     std::optional<brindlemark::console::TextEncoding> tagEncoding;  // none: decided per file
     std::string journal;  // --journal FILE
     std::vector<std::string> files;
+    std::string configFile;  // the config file read, if one was
 };
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "brindlemark: %s\n%s", message.c_str(), USAGE);
     return EXIT_USAGE;
+}
+
+// Fills options from the config file, before the command line does; false
+// after a usage error naming the file and line.
+bool applyConfigFile(Options& options) {
+    ConfigSettings settings;
+    std::string error;
+    const std::string path = configFilePath();
+    switch (readConfigFile(path, settings, error)) {
+        case ConfigRead::Absent: return true;
+        case ConfigRead::Refused: usageError(error); return false;
+        case ConfigRead::Read: break;
+    }
+    options.configFile = path;
+    if (settings.format) options.nameTemplate = *settings.format;
+    if (settings.unicode) options.unicode = *settings.unicode;
+    if (settings.tagEncodingSet) options.tagEncoding = settings.tagEncoding;
+    return true;
 }
 
 int renameFiles(const Options& options) {
@@ -231,6 +256,7 @@ std::string optionWritten(char** argv, int shortOption) {
 
 int main(int argc, char** argv) {
     Options options;
+    if (!applyConfigFile(options)) return EXIT_USAGE;
     opterr = 0;  // the messages are ours
     // Options may follow the files, as with mv: arguments are taken in
     // order, files gathered, until "--".
@@ -255,7 +281,7 @@ int main(int argc, char** argv) {
                 break;
             case 'n': options.dryRun = true; break;
             case 'r': options.recursive = true; break;
-            case 'u': options.unicode = true; break;
+            case 'u': options.unicode = options.unicodeGiven = true; break;
             case kTagEncoding:
                 if (!brindlemark::console::parseTagEncoding(optarg, options.tagEncoding)) {
                     return usageError(std::string("unknown --tag-encoding ") + optarg +
@@ -273,6 +299,7 @@ int main(int argc, char** argv) {
                 break;
             case 'h':
                 std::printf("%s%s", USAGE, HELP);
+                if (!options.configFile.empty()) std::printf(CONFIG_HELP, options.configFile.c_str());
                 return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
             case 'V':
                 std::puts(VERSION_TEXT);
@@ -287,14 +314,14 @@ int main(int argc, char** argv) {
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
         if (options.templateGiven || options.recursive || options.json || options.show || journalGiven ||
-            options.unicode || options.tagEncodingGiven) {
+            options.unicodeGiven || options.tagEncodingGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
     } else if (options.files.empty()) {
         return usageError("no FILE given");
     }
-    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven || options.unicode)) {
+    if (options.show && (options.dryRun || options.templateGiven || options.json || journalGiven || options.unicodeGiven)) {
         return usageError("--show takes no other option but --recursive and --tag-encoding");
     }
     if (options.tagEncodingGiven && !options.unicode && !options.show) {

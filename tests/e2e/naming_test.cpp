@@ -137,4 +137,53 @@ TEST_F(Naming, ARunOverItsOwnOutputRenamesNothing) {
     }
 }
 
+// Options set once in $XDG_CONFIG_HOME/brindlemark/config fill in for those
+// the command line does not give, in every mode.
+TEST_F(Naming, TheConfigFileSetsTheOptionsAUserAlwaysWants) {
+    put("a.spc", spc("Alpha", 1));
+    put("cafe.spc", spc("Caf\xC3\xA9", 2));
+    std::filesystem::create_directories(dir + "/cfg/brindlemark");
+    const std::string config = dir + "/cfg/brindlemark/config";
+    e2e::RunSetup setup;
+    setup.environment = {{"XDG_CONFIG_HOME", dir + "/cfg"}};
+    const struct {
+        const char* config;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+    } cases[] = {
+        {"# mine\nformat = %2N - %S\n", {"-n", "a.spc"}, 0, "a.spc -> 01 - Alpha.spc\n"},
+        {"format = %2N - %S\n", {"-n", "-f", "%S", "a.spc"}, 0, "a.spc -> Alpha.spc\n"},
+        {"unicode = yes\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\xA9.spc\n"},
+        {"unicode = no\n", {"-n", "-u", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\xA9.spc\n"},
+        {"unicode = yes\ntag-encoding = windows-1252\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\x83\xC2\xA9.spc\n"},
+        {"tag-encoding = shift_jis\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf__.spc\n"},
+        // Options the command line could not take together are no usage error from the file.
+        {"unicode = yes\nformat = %S\n", {"--show", "missing.spc"}, 1, "{\"path\": \"missing.spc\", \"kind\": 0}\n"},
+        {"unicode = yes\nformat = %S\n", {"--undo", "-n", "missing.journal"}, 1, ""},
+    };
+    for (const auto& c : cases) {
+        put("cfg/brindlemark/config", std::string(c.config));
+        const Outcome r = run(dir, c.args, setup);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.config << r.err;
+        EXPECT_EQ(r.out, c.out) << c.config;
+    }
+
+    // A fault in the file is a usage error in every mode, naming its line.
+    put("cfg/brindlemark/config", std::string("format = %N\nfix = yes\n"));
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"a.spc"}, {"--show", "a.spc"}, {"--undo"}, {"--help"}, {"-f", "%S", "a.spc"}}) {
+        const Outcome r = run(dir, args, setup);
+        EXPECT_EQ(r.exitCode, 2) << args.front();
+        EXPECT_EQ(r.out, "") << args.front();
+        EXPECT_EQ(r.err.rfind("brindlemark: " + config + ":2: unknown key \"fix\"", 0), 0u) << r.err;
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"a.spc", "cafe.spc", "cfg"}));
+
+    // --help names the file it read.
+    put("cfg/brindlemark/config", std::string("format = %S\n"));
+    EXPECT_NE(run(dir, {"--help"}, setup).out.find("The options set in " + config + " apply"), std::string::npos);
+    EXPECT_EQ(run(dir, {"--help"}).out.find("The options set in"), std::string::npos);
+}
+
 }  // namespace
