@@ -37,6 +37,14 @@ TEST(TextRoutines, CopiesReturnTheirTerminatorForAppending) {
 
 // ---- Expansion ------------------------------------------------------------
 
+// A template in the console's language, a dropped path, and what they give.
+struct ConsoleCase {
+    const char* nameTemplate;
+    const char* path;
+    const char* stem;
+    int status;
+};
+
 class Expansion : public ::testing::Test {
 protected:
     Expansion() {
@@ -59,6 +67,13 @@ protected:
     }
     std::string console(const char* nameTemplate, const char* path = "/music/a.spc") {
         return expand(nameTemplate, path, TemplateDialect::Console);
+    }
+    template <std::size_t N>
+    void expectConsole(const ConsoleCase (&cases)[N]) {
+        for (const auto& c : cases) {
+            EXPECT_EQ(console(c.nameTemplate, c.path), c.stem) << c.nameTemplate << " " << c.path;
+            EXPECT_EQ(status, c.status) << c.nameTemplate << " " << c.path;
+        }
     }
 
     ID666Tag tag;
@@ -212,13 +227,6 @@ TEST_F(Expansion, TheLongestStemFitsItsStorage) {
 
 // ---- The console's language ---------------------------------------------
 
-struct ConsoleCase {
-    const char* nameTemplate;
-    const char* path;
-    const char* stem;
-    int status;
-};
-
 TEST_F(Expansion, WidthsPadNumbersWithZerosInFront) {
     tag.ostTrack = 3 << 8;
     tag.ostDisc = 1;
@@ -236,10 +244,7 @@ TEST_F(Expansion, WidthsPadNumbersWithZerosInFront) {
         {"%2S", "/m/a.spc", "%2S", noTagItem},
         {"%*D", "/m/a.spc", "%*D", noTagItem},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(console(c.nameTemplate, c.path), c.stem) << c.nameTemplate;
-        EXPECT_EQ(status, c.status) << c.nameTemplate;
-    }
+    expectConsole(cases);
     setWidth = 3;
     EXPECT_EQ(console("%*N"), "003");
     const struct {
@@ -259,10 +264,7 @@ TEST_F(Expansion, WidthsPadNumbersWithZerosInFront) {
         {"%3N", "/m/castle-7b.spc", "007b", noTagItem},
         {"%2D-%2N", "/m/game1-4.spc", "01-04", noTagItem},
     };
-    for (const auto& c : fromName) {
-        EXPECT_EQ(console(c.nameTemplate, c.path), c.stem) << c.path;
-        EXPECT_EQ(status, c.status) << c.path;
-    }
+    expectConsole(fromName);
 }
 
 TEST_F(Expansion, BracesWriteTheirPartOnlyWhenEveryItemInItIsPresent) {
@@ -284,10 +286,7 @@ TEST_F(Expansion, BracesWriteTheirPartOnlyWhenEveryItemInItIsPresent) {
         {"{%D-}%N", "/m/game1-04.spc", "1-3", 0},        // a disc from the name is present
         {"{%D-}%N %S", "/m/x-05.spc", "3 Title", 0},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(console(c.nameTemplate, c.path), c.stem) << c.nameTemplate;
-        EXPECT_EQ(status, c.status) << c.nameTemplate;
-    }
+    expectConsole(cases);
     tag.ostDisc = 2;
     EXPECT_EQ(console("{%D-}%2N - %S"), "2-03 - Title");
     EXPECT_EQ(status, 0);

@@ -1,15 +1,14 @@
 #include "ui/console/config_file.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 
 #include "ui/console/template_check.h"
+#include "ui/console/user_folder.h"
 
 namespace brindlemark::console {
 
@@ -61,26 +60,11 @@ constexpr ConfigKey kKeys[] = {
     {"tag-encoding", readTagEncoding},
 };
 
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return home;
-    const passwd* user = getpwuid(getuid());
-    return user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' ? user->pw_dir : "";
-}
-
 }  // namespace
 
 std::string configFilePath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config != nullptr && config[0] == '/') {
-        base = config;
-    } else {
-        const std::string home = homeFolder();
-        if (home.empty()) return "";
-        base = home + "/.config";
-    }
-    return base + "/brindlemark/config";
+    const std::string base = userFolder("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + "/brindlemark/config";
 }
 
 bool parseConfig(const std::string& text, const std::string& path, ConfigSettings& settings, std::string& error) {
