@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -45,32 +44,6 @@ TEST(ConfigFile, ReadsKeyValueLinesAndNamesTheLineOfAnyFault) {
     EXPECT_EQ(settings.unicode, std::optional<bool>(false));            // the last line wins
     EXPECT_TRUE(settings.tagEncodingSet);
     EXPECT_EQ(settings.tagEncoding, std::optional<TextEncoding>(TextEncoding::Utf8));
-}
-
-TEST(ConfigFile, LiesInTheUsersConfigFolder) {
-    const char* savedConfig = std::getenv("XDG_CONFIG_HOME");
-    const char* savedHome = std::getenv("HOME");
-    const std::string config = savedConfig ? savedConfig : "", home = savedHome ? savedHome : "";
-    setenv("HOME", "/home/u", 1);
-    const struct {
-        const char* configHome;  // null: unset
-        const char* path;
-    } cases[] = {
-        {nullptr, "/home/u/.config/brindlemark/config"},
-        {"", "/home/u/.config/brindlemark/config"},
-        {"relative/cfg", "/home/u/.config/brindlemark/config"},
-        {"/etc/xdg-u", "/etc/xdg-u/brindlemark/config"},
-    };
-    for (const auto& c : cases) {
-        if (c.configHome == nullptr) {
-            unsetenv("XDG_CONFIG_HOME");
-        } else {
-            setenv("XDG_CONFIG_HOME", c.configHome, 1);
-        }
-        EXPECT_EQ(configFilePath(), c.path) << (c.configHome ? c.configHome : "(unset)");
-    }
-    savedConfig ? setenv("XDG_CONFIG_HOME", config.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-    savedHome ? setenv("HOME", home.c_str(), 1) : unsetenv("HOME");
 }
 
 }  // namespace

@@ -35,7 +35,6 @@ TEST_F(Naming, ATemplateTheConsoleCannotMeanIsAUsageError) {
         const char* message;  // on standard error after "brindlemark: "
     } cases[] = {
         {"%Q - %S", "unknown template code %Q (\"%%\" writes a percent sign)"},
-        {"%S %x", "unknown template code %x"},
         {"{%D-%N", "the template \"{%D-%N\" leaves a \"{\" open"},
         {"%D-}%N", "the template \"%D-}%N\" has a \"}\" that closes no \"{\" (\"%}\" writes a brace)"},
         {"{{%S}}", "the template \"{{%S}}\" opens a \"{\" inside another (\"%{\" writes a brace)"},
@@ -155,12 +154,9 @@ TEST_F(Naming, TheConfigFileSetsTheOptionsAUserAlwaysWants) {
         {"# mine\nformat = %2N - %S\n", {"-n", "a.spc"}, 0, "a.spc -> 01 - Alpha.spc\n"},
         {"format = %2N - %S\n", {"-n", "-f", "%S", "a.spc"}, 0, "a.spc -> Alpha.spc\n"},
         {"unicode = yes\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\xA9.spc\n"},
-        {"unicode = no\n", {"-n", "-u", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\xA9.spc\n"},
         {"unicode = yes\ntag-encoding = windows-1252\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\x83\xC2\xA9.spc\n"},
-        {"tag-encoding = shift_jis\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf__.spc\n"},
         // Options the command line could not take together are no usage error from the file.
         {"unicode = yes\nformat = %S\n", {"--show", "missing.spc"}, 1, "{\"path\": \"missing.spc\", \"kind\": 0}\n"},
-        {"unicode = yes\nformat = %S\n", {"--undo", "-n", "missing.journal"}, 1, ""},
     };
     for (const auto& c : cases) {
         put("cfg/brindlemark/config", std::string(c.config));
