@@ -70,16 +70,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Room for the stem and ".spc", so the batch's new name can be made in place.
     static std::unique_ptr<char[]> name(new char[NAME_STEM_SIZE + 4]);
     static std::unique_ptr<char[]> stem(new char[NAME_STEM_SIZE]);
-    const int status = expandNameTemplate(templateCopy.get(), tag, pathCopy.get(), stem.get());
+    // Both languages: the high bit of the disc byte picks the console's.
+    const TemplateDialect dialect = (data[0] & 0x80) != 0 ? TemplateDialect::Console : TemplateDialect::Dialog;
+    const Expansion expansion = expandNameTemplate(NameTemplate(templateCopy.get(), dialect), tag, pathCopy.get(),
+                                                   data[1] % 12u, {stem.get(), NAME_STEM_SIZE});
+    const int status = expansion.status;
 
     require(status >= 0 && status <= 3, "status outside 0..3");
     const std::size_t stemLength = std::strlen(stem.get());
+    require(stemLength == expansion.length, "expansion's length is not its stem's");
     require(stemLength <= NAME_STEM_MAX_LENGTH, "stem longer than its storage allows");
     require(std::memcmp(&before, &tag, sizeof tag) == 0, "expansion changed the tag");
     require(std::strcmp(pathCopy.get(), path) == 0 && std::strcmp(templateCopy.get(), nameTemplate) == 0,
             "expansion changed its inputs");
     if (nameTemplate[0] == '\0') require(status == noTagItem && stemLength == 0, "empty template not refused");
-    if (std::strchr(nameTemplate, '%') == nullptr) {
+    if (std::strpbrk(nameTemplate, dialect == TemplateDialect::Console ? "%{}" : "%") == nullptr) {
         require(status == noTagItem && std::strcmp(stem.get(), nameTemplate) == 0,
                 "literal template not copied as it is");
     }

@@ -25,6 +25,13 @@ struct NameSet {
     // included); 0 when it gets none.
     std::vector<std::size_t> filesWithSameName;
 
+    // The digits of largestTrack: the width %*N pads the set's tracks to.
+    unsigned width() const {
+        unsigned digits = 1;
+        for (unsigned rest = largestTrack; rest >= 10; rest /= 10) ++digits;
+        return digits;
+    }
+
     // True when another file of the set would get the same new name.
     bool sharesNewName(std::size_t position) const { return filesWithSameName[position] > 1; }
 };

@@ -29,9 +29,13 @@ public:
     // instance decoded to UTF-8). Each stays a NUL-terminated text inside its
     // own field. The default leaves them as they are.
     virtual void prepareTag(ID666Tag& tag) const { static_cast<void>(tag); }
-    // Makes the new file name (stem and ".spc") safe in place; it may only
-    // become shorter, and never ends inside a character.
-    virtual void cleanName(char* name) const { cleanFileName(name); }
+    // Makes the new file name (stem and ".spc", length bytes and a NUL) safe
+    // in place and returns its length; it may only become shorter, and never
+    // ends inside a character.
+    virtual std::size_t cleanName(char* name, std::size_t length) const {
+        cleanFileName(name);
+        return length;
+    }
     // Gives the cleaned name, which starts at nameStart in newPath, its final
     // form (for instance normalised), which may be longer; the batch checks
     // the path's length after it. The default leaves it as it is.

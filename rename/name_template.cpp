@@ -3,15 +3,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/path_parts.h"
+#include "text/utf8.h"
+
 namespace brindlemark::rename {
 
 const char* afterLast(const char* text, char c) {
     const char* last = c == '\0' ? nullptr : std::strrchr(text, c);
     return last == nullptr ? text : last + 1;
-}
-
-char* afterLast(char* text, char c) {
-    return const_cast<char*>(afterLast(static_cast<const char*>(text), c));
 }
 
 char* copyToEnd(char* destination, const char* source) {
@@ -31,152 +30,373 @@ char* copyUntil(char* destination, const char* source, char stop) {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// A text field of the record, at most 255 characters even if its NUL were
-// missing. Returns the end of what was written; nothing for an empty field.
-char* copyField(char* out, const char* field) {
-    const std::size_t n = strnlen(field, ID666Tag::kTextSize - 1);
-    std::memcpy(out, field, n);
-    out[n] = '\0';
-    return out + n;
-}
+// ---- Numbers from the file's own name -----------------------------------
 
-// Number and letter after the last "-" of the path: "game1-04.spc" gives
-// "04". Null when the character after that "-" is not a digit.
-char* trackFromPath(char* out, const char* droppedPath) {
-    const char* dash = std::strrchr(droppedPath, '-');
-    if (dash == nullptr || !isDigit(dash[1])) return nullptr;
-    return copyUntil(out, dash + 1, '.');
-}
+// Disc and track as the file's name gives them, each as its characters
+// stand (null when the name gives none).
+struct NameNumbers {
+    const char* disc = nullptr;
+    std::size_t discLength = 0;
+    const char* track = nullptr;
+    std::size_t trackLength = 0;
+};
 
-// The digit right before the last "-" of the path, unless it is the path's
-// first character: "game1-04.spc" gives "1".
-char* discFromPath(char* out, const char* droppedPath) {
-    const char* dash = std::strrchr(droppedPath, '-');
-    if (dash == nullptr || dash - droppedPath < 2 || !isDigit(dash[-1])) return nullptr;
-    out[0] = dash[-1];
-    out[1] = '\0';
-    return out + 1;
-}
-
-// The length of the UTF-8 sequence at text when it is a whole, valid one
-// of two to four bytes, its code point stored; 1 for any other byte (ASCII,
-// or text in another code page), the byte stored.
-std::size_t utf8Sequence(const unsigned char* text, std::uint32_t& codePoint) {
-    const unsigned char lead = text[0];
-    codePoint = lead;
-    std::size_t length = 1;
-    unsigned char lowest = 0x80, highest = 0xBF;  // the bounds of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) lowest = 0xA0;
-        if (lead == 0xED) highest = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) lowest = 0x90;
-        if (lead == 0xF4) highest = 0x8F;
-    } else {
-        return 1;
+// The characters next to the last "-" of the file's own name (never a
+// folder's): "game1-04.spc" is disc 1 (a digit right before the "-", unless
+// it is the path's first character) and track 04 (from a digit right after
+// it up to the next ".").
+NameNumbers numbersNextToLastDash(const char* droppedPath) {
+    NameNumbers numbers;
+    const char* dash = std::strrchr(platform::fileNameOf(droppedPath), '-');
+    if (dash == nullptr) return numbers;
+    if (isDigit(dash[1])) {
+        numbers.track = dash + 1;
+        numbers.trackLength = std::strcspn(dash + 1, ".");
     }
-    if (text[1] < lowest || text[1] > highest) return 1;
-    for (std::size_t i = 2; i < length; ++i) {
-        if ((text[i] & 0xC0) != 0x80) return 1;
+    if (dash - droppedPath >= 2 && isDigit(dash[-1])) {
+        numbers.disc = dash - 1;
+        numbers.discLength = 1;
     }
-    codePoint = lead & (0x7Fu >> length);
-    for (std::size_t i = 1; i < length; ++i) codePoint = (codePoint << 6) | (text[i] & 0x3Fu);
-    return length;
+    return numbers;
 }
 
-char* writeTrack(char* out, std::uint32_t ostTrack) {
-    const int number = static_cast<int>(ostTrack >> 8);
-    const char letter = static_cast<char>(ostTrack & 0xFF);
-    const int n = letter != '\0' ? std::sprintf(out, "%i%c", number, letter)
-                                 : std::sprintf(out, "%i", number);
-    return out + n;
+// The end of a number at text: zeros, then at most `significant` digits
+// (%9N writes "000000007"); null when there is no digit or more of them.
+const char* numberEnd(const char* text, std::size_t significant) {
+    const char* at = text;
+    while (*at == '0') ++at;
+    const char* const first = at;
+    while (isDigit(*at)) ++at;
+    return at == text || static_cast<std::size_t>(at - first) > significant ? nullptr : at;
+}
+
+// The console's own form, "07 - Castle Gate", "12b - Boss", "1-07 - Title":
+// a disc of one digit and "-" if there is one, a track of up to three
+// digits (and zeros before them) with its letter, then " - ".
+bool numbersOfOwnForm(const char* name, NameNumbers& numbers) {
+    const char* track = name;
+    const char* discEnd = numberEnd(name, 1);
+    if (discEnd != nullptr && *discEnd == '-' && numberEnd(discEnd + 1, 3) != nullptr) track = discEnd + 1;
+    const char* end = numberEnd(track, 3);
+    if (end == nullptr) return false;
+    if (isLetter(*end)) ++end;
+    if (std::strncmp(end, " - ", 3) != 0) return false;
+    if (track != name) {
+        numbers.disc = name;
+        numbers.discLength = static_cast<std::size_t>(discEnd - name);
+    }
+    numbers.track = track;
+    numbers.trackLength = static_cast<std::size_t>(end - track);
+    return true;
+}
+
+// A number of one to three digits that begins the name and is followed by
+// its end, " ", ".", "-" or "_": "03.spc", "03 Title.spc"; not "3D World"
+// or "1999 Remix". Null when there is none.
+const char* leadingNumberEnd(const char* name) {
+    const char* end = name;
+    while (isDigit(*end) && end - name < 4) ++end;
+    const std::size_t digits = static_cast<std::size_t>(end - name);
+    return digits >= 1 && digits <= 3 && (*end == '\0' || std::strchr(" .-_", *end) != nullptr) ? end : nullptr;
+}
+
+// The dialog reads the characters next to the last "-". The console reads,
+// first, a name in its own form; then that "-"; then a number that begins
+// the name, so that a run over names it made gives them again.
+NameNumbers numbersOfName(const char* droppedPath, TemplateDialect dialect) {
+    const NameNumbers nextToDash = numbersNextToLastDash(droppedPath);
+    if (dialect == TemplateDialect::Dialog) return nextToDash;
+    const char* name = platform::fileNameOf(droppedPath);
+    NameNumbers numbers;
+    if (numbersOfOwnForm(name, numbers)) return numbers;
+    if (nextToDash.track != nullptr) return nextToDash;
+    if (const char* end = leadingNumberEnd(name)) {
+        numbers.track = name;
+        numbers.trackLength = static_cast<std::size_t>(end - name);
+        return numbers;
+    }
+    return nextToDash;
+}
+
+// ---- The codes ------------------------------------------------------------
+
+// What a code writes.
+enum class Item : std::uint8_t { Percent, Text, Disc, Track, Year };
+
+// One code of the template and its rules.
+struct CodeRule {
+    char letter;              // after "%", in either case (folded by | 0x20)
+    bool consoleOnly;         // unknown to the dialog, which keeps it literal
+    Item item;
+    char (ID666Tag::*text)[ID666Tag::kTextSize];  // Item::Text: the field
+    bool takesWidth;          // %2N
+    bool takesSetWidth;       // %*N
+};
+
+constexpr CodeRule kCodes[] = {
+    {'%', false, Item::Percent, nullptr, false, false},
+    {'s', false, Item::Text, &ID666Tag::song, false, false},
+    {'g', false, Item::Text, &ID666Tag::game, false, false},
+    {'a', false, Item::Text, &ID666Tag::artist, false, false},
+    {'t', false, Item::Text, &ID666Tag::ostTitle, false, false},
+    {'d', false, Item::Disc, nullptr, true, false},
+    {'n', false, Item::Track, nullptr, true, true},
+    {'y', true, Item::Year, nullptr, false, false},
+    {'p', true, Item::Text, &ID666Tag::publisher, false, false},
+};
+
+// The rule of the code character c in the dialect, or null. The folding
+// also maps the control character 0x05 onto "%", as the dialog always did.
+const CodeRule* findCode(char c, TemplateDialect dialect) {
+    const char folded = static_cast<char>(c | 0x20);
+    for (const CodeRule& rule : kCodes) {
+        if (rule.letter == folded && (!rule.consoleOnly || dialect == TemplateDialect::Console)) return &rule;
+    }
+    return nullptr;
+}
+
+std::uint8_t indexOf(const CodeRule* rule) { return static_cast<std::uint8_t>(rule - kCodes); }
+
+// ---- Writing ----------------------------------------------------------------
+
+// Appends to a stem, never past its storage, always NUL-terminated.
+class StemWriter {
+public:
+    explicit StemWriter(StemOutput out) : out_(out) {
+        if (out_.size > 0) out_.data[0] = '\0';
+    }
+    void append(const char* text, std::size_t length) {
+        const std::size_t room = out_.size > 0 ? out_.size - 1 - length_ : 0;
+        if (length > room) length = room;
+        std::memcpy(out_.data + length_, text, length);
+        cutTo(length_ + length);
+    }
+    // Leading zeros until the digits that begin text are width, then text.
+    void appendPadded(const char* text, std::size_t length, unsigned width) {
+        std::size_t digits = 0;
+        while (digits < length && isDigit(text[digits])) ++digits;
+        for (; digits < width; ++digits) append("0", 1);
+        append(text, length);
+    }
+    void cutTo(std::size_t length) {
+        length_ = length;
+        if (out_.size > 0) out_.data[length_] = '\0';
+    }
+    std::size_t length() const { return length_; }
+
+private:
+    StemOutput out_;
+    std::size_t length_ = 0;
+};
+
+// Where a code's item came from.
+enum class Served { Tag, Name, Absent, Always };
+
+// What one expansion reads: the tag, and the file's name when the tag lacks
+// a number (read once, when first asked).
+class ItemSource {
+public:
+    ItemSource(const ID666Tag& tag, const char* droppedPath, TemplateDialect dialect)
+        : tag_(tag), droppedPath_(droppedPath), dialect_(dialect) {}
+    const ID666Tag& tag() const { return tag_; }
+    const NameNumbers& name() {
+        if (!nameRead_) numbers_ = numbersOfName(droppedPath_, dialect_);
+        nameRead_ = true;
+        return numbers_;
+    }
+
+private:
+    const ID666Tag& tag_;
+    const char* droppedPath_;
+    TemplateDialect dialect_;
+    NameNumbers numbers_;
+    bool nameRead_ = false;
+};
+
+// Writes a number of the tag with the least digits width; a track's letter
+// (its low 8 bits) follows its number.
+void writeNumber(StemWriter& out, std::uint32_t number, char letter, unsigned width) {
+    char digits[16];
+    const int n = letter != '\0' ? std::snprintf(digits, sizeof digits, "%u%c", number, letter)
+                                 : std::snprintf(digits, sizeof digits, "%u", number);
+    out.appendPadded(digits, static_cast<std::size_t>(n), width);
+}
+
+Served writeItem(const CodeRule& rule, unsigned width, ItemSource& source, StemWriter& out) {
+    const ID666Tag& tag = source.tag();
+    switch (rule.item) {
+        case Item::Percent: out.append("%", 1); return Served::Always;
+        case Item::Text: {
+            // At most 255 characters, even were the field's NUL missing.
+            const char* field = tag.*rule.text;
+            const std::size_t length = strnlen(field, ID666Tag::kTextSize - 1);
+            out.append(field, length);
+            return length > 0 ? Served::Tag : Served::Absent;
+        }
+        case Item::Year:
+            if (tag.copyrightYear == 0) return Served::Absent;
+            writeNumber(out, tag.copyrightYear, '\0', 0);
+            return Served::Tag;
+        case Item::Disc: {
+            if (tag.ostDisc != 0) {
+                writeNumber(out, tag.ostDisc, '\0', width);
+                return Served::Tag;
+            }
+            const NameNumbers& name = source.name();
+            if (name.disc == nullptr) return Served::Absent;
+            out.appendPadded(name.disc, name.discLength, width);
+            return Served::Name;
+        }
+        case Item::Track: {
+            if (tag.ostTrack != 0) {
+                writeNumber(out, tag.ostTrack >> 8, static_cast<char>(tag.ostTrack & 0xFF), width);
+                return Served::Tag;
+            }
+            const NameNumbers& name = source.name();
+            if (name.track == nullptr) return Served::Absent;
+            out.appendPadded(name.track, name.trackLength, width);
+            return Served::Name;
+        }
+    }
+    return Served::Absent;
 }
 
 }  // namespace
 
 std::size_t countedTemplateLength(const char* text) {
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    std::size_t at = 0;
-    for (std::size_t characters = 0; characters < NAME_TEMPLATE_MAX_LENGTH && bytes[at] != 0; ++characters) {
-        std::uint32_t codePoint = 0;
-        std::size_t end = at + utf8Sequence(bytes + at, codePoint);
-        for (std::size_t mark; bytes[end] != 0; end += mark) {
-            mark = utf8Sequence(bytes + end, codePoint);
-            if (!isCombiningMark(codePoint)) break;
-        }
-        if (end > NAME_TEMPLATE_MAX_BYTES) break;
-        at = end;
-    }
-    return at;
+    return text::seenCharactersLength(text, NAME_TEMPLATE_MAX_LENGTH, NAME_TEMPLATE_MAX_BYTES);
 }
 
-int expandNameTemplate(const char* nameTemplate, const ID666Tag& tag, const char* droppedPath,
-                       char* stem) {
-    // Only the first 30 characters count, whatever the caller passes.
-    char format[NAME_TEMPLATE_MAX_BYTES + 1];
-    const std::size_t length = countedTemplateLength(nameTemplate);
-    std::memcpy(format, nameTemplate, length);
-    format[length] = '\0';
-
-    int status = noTagItem;
-    char* out = stem;
-    *out = '\0';
-
-    const char* at = format;
-    while (*at != '\0') {
-        if (*at != '%') {
-            out = copyUntil(out, at, '%');
-            at += std::strcspn(at, "%");
+NameTemplate::NameTemplate(const char* text, TemplateDialect dialect) : dialect_(dialect) {
+    // The template comes counted where it was read; only its storage bounds it here.
+    const std::size_t length = platform::pathPrefixLength(text, std::strlen(text), NAME_TEMPLATE_MAX_BYTES);
+    std::memcpy(text_, text, length);
+    text_[length] = '\0';
+    const bool console = dialect == TemplateDialect::Console;
+    const auto fault = [this](TemplateFault::Kind kind, std::size_t at) {
+        if (fault_.kind == TemplateFault::None) fault_ = {kind, at};
+    };
+    const auto piece = [](Piece::Kind kind, std::size_t at, std::size_t bytes) {
+        return Piece{kind, 0, 0, false, static_cast<std::uint8_t>(at), static_cast<std::uint8_t>(bytes)};
+    };
+    constexpr std::size_t kNone = NAME_TEMPLATE_MAX_BYTES + 1;
+    std::size_t open = kNone;  // where the group being read opened
+    for (std::size_t at = 0; at < length;) {
+        const char c = text_[at];
+        if (console && (c == '{' || c == '}')) {
+            // A brace out of place stays literal: the console refuses it before any expansion.
+            const bool opens = c == '{';
+            if (opens == (open == kNone)) {
+                add(piece(opens ? Piece::Open : Piece::Close, at, 1));
+                open = opens ? at : kNone;
+            } else {
+                fault(opens ? TemplateFault::NestedBrace : TemplateFault::StrayClosingBrace, at);
+                add(piece(Piece::Text, at, 1));
+            }
+            ++at;
             continue;
         }
-        const char* text = nullptr;  // a text item of the tag, when the token names one
-        char* written = nullptr;     // where a number item or a fallback ended
-        bool fromTag = false;
-        switch (at[1] | 0x20) {
-            case '%':
-                *out++ = '%';
-                *out = '\0';
-                at += 2;
+        if (c != '%') {
+            const std::size_t run = std::strcspn(text_ + at, console ? "%{}" : "%");
+            add(piece(Piece::Text, at, run));
+            at += run;
+            continue;
+        }
+        const char* next = text_ + at + 1;
+        if (console && (*next == '{' || *next == '}')) {  // %{ and %} write a brace
+            add(piece(Piece::Text, at + 1, 1));
+            at += 2;
+            continue;
+        }
+        if (console) {  // %2N, %02N, %2D, %*N
+            const char* code = next;
+            const bool setWidth = *code == '*';
+            if (setWidth) ++code;
+            if (!setWidth && code[0] == '0' && code[1] >= '1' && code[1] <= '9') ++code;
+            unsigned width = 0;
+            if (!setWidth && *code >= '1' && *code <= '9') width = static_cast<unsigned>(*code++ - '0');
+            const CodeRule* rule = setWidth || width > 0 ? findCode(*code, dialect) : nullptr;
+            if (rule != nullptr && (setWidth ? rule->takesSetWidth : rule->takesWidth)) {
+                add(Piece{Piece::Code, indexOf(rule), static_cast<std::uint8_t>(width), setWidth,
+                          static_cast<std::uint8_t>(at), static_cast<std::uint8_t>(code + 1 - (text_ + at))});
+                at = static_cast<std::size_t>(code + 1 - text_);
                 continue;
-            case 'a': text = tag.artist; break;
-            case 'g': text = tag.game; break;
-            case 's': text = tag.song; break;
-            case 't': text = tag.ostTitle; break;
-            case 'd':
-                fromTag = tag.ostDisc != 0;
-                written = fromTag ? out + std::sprintf(out, "%i", tag.ostDisc)
-                                  : discFromPath(out, droppedPath);
-                break;
-            case 'n':
-                fromTag = tag.ostTrack != 0;
-                written = fromTag ? writeTrack(out, tag.ostTrack) : trackFromPath(out, droppedPath);
-                break;
-            default:
-                // Not a token: the "%" stands for itself, and the character
-                // after it is read again as literal text.
-                *out++ = '%';
-                *out = '\0';
-                ++at;
-                continue;
+            }
         }
-        if (text != nullptr) {
-            fromTag = text[0] != '\0';
-            if (fromTag) written = copyField(out, text);
+        const CodeRule* rule = findCode(*next, dialect);
+        if (rule == nullptr) {
+            // Not a code: the "%" stands for itself, and the character after
+            // it is read again as literal text.
+            if (console && isLetter(*next)) fault(TemplateFault::UnknownCode, at);
+            add(piece(Piece::Text, at, 1));
+            ++at;
+            continue;
         }
-        if (fromTag) {
-            status &= ~noTagItem;
-        } else if (written == nullptr) {
-            status |= itemMissing;
-        }
-        if (written != nullptr) out = written;
+        Piece code = piece(rule->item == Item::Percent ? Piece::Text : Piece::Code, at, 2);
+        code.code = indexOf(rule);
+        if (rule->item == Item::Percent) code.length = 1;  // "%%" writes its first "%"
+        add(code);
         at += 2;
     }
-    return status;
+    if (open != kNone) {
+        fault(TemplateFault::UnclosedBrace, open);
+        add(piece(Piece::Close, length, 0));
+    }
+}
+
+void NameTemplate::add(const Piece& piece) {
+    Piece* last = count_ > 0 ? &pieces_[count_ - 1] : nullptr;
+    if (piece.kind == Piece::Text && last != nullptr && last->kind == Piece::Text &&
+        last->at + last->length == piece.at) {
+        last->length = static_cast<std::uint8_t>(last->length + piece.length);
+        return;
+    }
+    if (count_ < NAME_TEMPLATE_MAX_BYTES) pieces_[count_++] = piece;
+}
+
+Expansion expandNameTemplate(const NameTemplate& nameTemplate, const ID666Tag& tag, const char* droppedPath,
+                             unsigned setWidth, StemOutput stem) {
+    StemWriter out(stem);
+    ItemSource source(tag, droppedPath, nameTemplate.dialect());
+    const unsigned widthOfSet =
+        setWidth < NAME_SET_MIN_WIDTH ? NAME_SET_MIN_WIDTH : setWidth > NAME_NUMBER_MAX_WIDTH ? NAME_NUMBER_MAX_WIDTH : setWidth;
+    int status = noTagItem;
+    // A group is written only when every item in it is present; then its
+    // items from the tag count as taken. One that is not written counts as
+    // neither taken nor missing.
+    bool inGroup = false, groupTaken = false, groupMissing = false;
+    std::size_t groupStart = 0;
+    for (const NameTemplate::Piece& piece : nameTemplate) {
+        switch (piece.kind) {
+            case NameTemplate::Piece::Text: out.append(nameTemplate.text() + piece.at, piece.length); break;
+            case NameTemplate::Piece::Open:
+                inGroup = true;
+                groupTaken = groupMissing = false;
+                groupStart = out.length();
+                break;
+            case NameTemplate::Piece::Close:
+                if (groupMissing) out.cutTo(groupStart);
+                if (groupTaken && !groupMissing) status &= ~noTagItem;
+                inGroup = false;
+                break;
+            case NameTemplate::Piece::Code: {
+                const unsigned width = piece.setWidth ? widthOfSet : piece.width;
+                const Served served = writeItem(kCodes[piece.code], width, source, out);
+                if (inGroup) {
+                    groupTaken = groupTaken || served == Served::Tag;
+                    groupMissing = groupMissing || served == Served::Absent;
+                } else if (served == Served::Tag) {
+                    status &= ~noTagItem;
+                } else if (served == Served::Absent) {
+                    status |= itemMissing;
+                }
+                break;
+            }
+        }
+    }
+    return {status, out.length()};
 }
 
 }  // namespace brindlemark::rename

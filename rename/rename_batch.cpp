@@ -39,7 +39,9 @@ Outcome outcomeOfExpansion(int status) {
 
 // Names one file from its tag as read: Renamed with the new path when it is
 // to move, otherwise why it keeps its name.
-void nameOne(const char* nameTemplate, ReadAheadFile& file, const NameStyle& style, FileOutcome& result) {
+// setWidth: the digits of the set's largest track number, for %*N.
+void nameOne(const NameTemplate& nameTemplate, ReadAheadFile& file, const NameStyle& style, unsigned setWidth,
+             FileOutcome& result) {
     result.droppedPath = file.dropped->path;
     result.newPath.clear();
     result.error = 0;
@@ -52,15 +54,15 @@ void nameOne(const char* nameTemplate, ReadAheadFile& file, const NameStyle& sty
     const char* path = result.droppedPath.c_str();
     const std::size_t folderLength = static_cast<std::size_t>(platform::fileNameOf(path) - path);
     char stem[NAME_STEM_SIZE];
-    const int status = expandNameTemplate(nameTemplate, tag, path, stem);
-    if (status != 0) {
-        result.outcome = outcomeOfExpansion(status);
+    const Expansion expansion = expandNameTemplate(nameTemplate, tag, path, setWidth, {stem, sizeof stem});
+    if (expansion.status != 0) {
+        result.outcome = outcomeOfExpansion(expansion.status);
         return;
     }
     std::string& newPath = result.newPath;
-    newPath.reserve(folderLength + std::strlen(stem) + sizeof SPC_EXTENSION);
+    newPath.reserve(folderLength + expansion.length + sizeof SPC_EXTENSION);
     newPath.assign(path, folderLength);
-    newPath += stem;
+    newPath.append(stem, expansion.length);
     newPath += SPC_EXTENSION;
     const auto tooLong = [&newPath, &result] {
         if (newPath.size() <= NEW_PATH_MAX_LENGTH) return false;
@@ -69,8 +71,7 @@ void nameOne(const char* nameTemplate, ReadAheadFile& file, const NameStyle& sty
         return true;
     };
     if (tooLong()) return;
-    style.cleanName(&newPath[folderLength]);
-    newPath.resize(std::strlen(newPath.c_str()));
+    newPath.resize(folderLength + style.cleanName(&newPath[folderLength], newPath.size() - folderLength));
     style.finishName(newPath, folderLength);
     if (tooLong()) return;
     // A device name is refused as the file system refuses a taken one.
@@ -116,7 +117,7 @@ struct SetBuffers {
 };
 
 // Names every file of the window and describes the set.
-void nameSet(const char* nameTemplate, ReadAhead& window, const NameStyle& style, SetBuffers& buffers) {
+void nameSet(const NameTemplate& nameTemplate, ReadAhead& window, const NameStyle& style, SetBuffers& buffers) {
     const std::size_t count = window.size();
     NameSet& set = buffers.set;
     set.files.clear();
@@ -132,7 +133,7 @@ void nameSet(const char* nameTemplate, ReadAhead& window, const NameStyle& style
     if (buffers.named.size() < count) buffers.named.resize(count);
     buffers.newPaths.clear();
     for (std::size_t position = 0; position < count; ++position) {
-        nameOne(nameTemplate, window[position], style, buffers.named[position]);
+        nameOne(nameTemplate, window[position], style, set.width(), buffers.named[position]);
         const FileOutcome& named = buffers.named[position];
         buffers.newPaths.push_back(named.outcome == Outcome::Renamed ? &named.newPath : &kNoNewPath);
     }
@@ -141,7 +142,7 @@ void nameSet(const char* nameTemplate, ReadAhead& window, const NameStyle& style
 
 }  // namespace
 
-void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+void renameDroppedFiles(const NameTemplate& nameTemplate, const std::vector<DroppedFile>& drop,
                         platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report,
                         const BatchSettings& settings) {
     ReadAhead window(drop, DropOrder::LastFirst, fileSystem, settings.readAhead, mayOpen);
@@ -158,7 +159,7 @@ void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>
             // that named a file also dropped by another path may name none.
             if (moved && file.opened && (file.kind == spctag::KIND_OPEN_FAILED || buffers.shared[position])) {
                 window.readAgain(position);
-                nameOne(nameTemplate, window[position], style, named);
+                nameOne(nameTemplate, window[position], style, buffers.set.width(), named);
             }
             moved = moveOne(named, fileSystem) || moved;
             if (!report(named) || named.outcome == Outcome::InvalidTemplate) return;

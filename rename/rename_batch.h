@@ -11,6 +11,7 @@
 #include "rename/name_set.h"
 #include "rename/name_style.h"
 #include "rename/read_ahead.h"
+#include "rename/name_template.h"
 
 namespace brindlemark::rename {
 
@@ -47,9 +48,17 @@ struct BatchSettings {
 // is read again just before it moves. A stop takes effect after the file
 // just reported; nothing moves before its set is named, and no file moves
 // without its line.
-void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+void renameDroppedFiles(const NameTemplate& nameTemplate, const std::vector<DroppedFile>& drop,
                         platform::FileSystem& fileSystem, const NameStyle& style, const OutcomeReport& report,
                         const BatchSettings& settings = BatchSettings());
+
+// The same with a template in the dialog's language.
+inline void renameDroppedFiles(const char* nameTemplate, const std::vector<DroppedFile>& drop,
+                               platform::FileSystem& fileSystem, const NameStyle& style,
+                               const OutcomeReport& report, const BatchSettings& settings = BatchSettings()) {
+    renameDroppedFiles(NameTemplate(nameTemplate, TemplateDialect::Dialog), drop, fileSystem, style, report,
+                       settings);
+}
 
 }  // namespace brindlemark::rename
 

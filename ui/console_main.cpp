@@ -24,9 +24,9 @@
 #include "rename/read_ahead.h"
 #include "rename/rename_batch.h"
 #include "spctag/id666_tag.h"
-#include "text/utf8.h"
 #include "ui/console/batch_output.h"
 #include "ui/console/dialog_name_style.h"
+#include "ui/console/config_file.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal.h"
@@ -36,6 +36,7 @@
 #include "ui/console/run_ending.h"
 #include "ui/console/tag_set_output.h"
 #include "ui/console/tag_text_encoding.h"
+#include "ui/console/template_check.h"
 #include "ui/console/undo.h"
 #include "ui/console/unicode_name_style.h"
 
@@ -88,8 +89,17 @@ constexpr char HELP[] =
     "  %S - Song         %G - Game    %A - Artist\n"
     "  %T - OST Title    %D - Disc    %N - Track Number\n"
     "  %% - a percent sign\n"
+    "  %Y - Copyright year   %P - Publisher\n"
+    "  %2N, %02N, %2D - at least 2 digits, zeros in front (widths 1 to 9)\n"
+    "  %*N - the digits of the set's largest track number, at least 2\n"
+    "  {...} - written only when every item in it is present; %{ %} - a brace\n"
+    "A \"%\" followed by a letter that is no code is a usage error.\n"
     "When the tag has no disc or track number, they come from the characters\n"
-    "next to the last \"-\" of the path: \"castle1-07.spc\" is disc 1, track 07.\n"
+    "next to the last \"-\" of the file's own name: \"castle1-07.spc\" is disc 1,\n"
+    "track 07. Without a track number in the tag, a name in the form this\n"
+    "program makes (\"07 - Title.spc\", \"1-07 - Title.spc\") gives its numbers\n"
+    "first, and a number of up to three digits that begins the name last\n"
+    "(\"03 Title.spc\"), so a second run over its own names renames nothing.\n"
     "Characters that cannot be part of a file name become \"_\" (without -u, so do\n"
     "all bytes from 0x80 up, as in the dialog).\n"
     "\n"
@@ -97,11 +107,19 @@ constexpr char HELP[] =
     "$XDG_STATE_HOME/brindlemark/journal (~/.local/state/brindlemark/journal),\n"
     "written before each move, so that --undo works even after a crash.\n"
     "\n"
+    "Options always wanted can be set in $XDG_CONFIG_HOME/brindlemark/config\n"
+    "(~/.config/brindlemark/config), one \"key = value\" a line: format,\n"
+    "unicode (yes or no) and tag-encoding.\n"
+    "\n"
     "Exit status: 0 when every file was renamed or already bore its new name\n"
     "(--undo: every move was undone or needed nothing; --show: every FILE was\n"
     "recognised); 1 when any file kept its name for another reason, a folder or\n"
     "the journal could not be read or written, or output failed; 2 for a usage\n"
     "error.\n";
+
+constexpr char CONFIG_HELP[] =
+    "\n"
+    "The options set in %s apply; those given here win.\n";
 
 using brindlemark::rename::DroppedFile;
 using brindlemark::spctag::FileKind;
@@ -119,10 +137,12 @@ struct Options {
     bool runs = false;
     bool noJournal = false;
     bool unicode = false;
+    bool unicodeGiven = false;  // -u on the command line, not the config file
     bool tagEncodingGiven = false;
     std::optional<brindlemark::console::TextEncoding> tagEncoding;  // none: decided per file
     std::string journal;  // --journal FILE
     std::vector<std::string> files;
+    std::string configFile;  // the config file read, if one was
 };
 
 int usageError(const std::string& message) {
@@ -130,7 +150,32 @@ int usageError(const std::string& message) {
     return EXIT_USAGE;
 }
 
+// Fills options from the config file, before the command line does; false
+// after a usage error naming the file and line.
+bool applyConfigFile(Options& options) {
+    ConfigSettings settings;
+    std::string error;
+    const std::string path = configFilePath();
+    switch (readConfigFile(path, settings, error)) {
+        case ConfigRead::Absent: return true;
+        case ConfigRead::Refused: usageError(error); return false;
+        case ConfigRead::Read: break;
+    }
+    options.configFile = path;
+    if (settings.format) options.nameTemplate = *settings.format;
+    if (settings.unicode) options.unicode = *settings.unicode;
+    if (settings.tagEncodingSet) options.tagEncoding = settings.tagEncoding;
+    return true;
+}
+
 int renameFiles(const Options& options) {
+    const std::string templateError = templateFault(options.nameTemplate);
+    if (!templateError.empty()) return usageError(templateError);
+    warnOfCutTemplate(options.nameTemplate);
+    // Counted here, once, as the dialog counts its box: the batch takes it as given.
+    const std::string counted =
+        options.nameTemplate.substr(0, brindlemark::rename::countedTemplateLength(options.nameTemplate.c_str()));
+    const brindlemark::rename::NameTemplate nameTemplate(counted.c_str(), brindlemark::rename::TemplateDialect::Console);
     std::vector<DroppedFile> drop;
     const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
     endRunIfSignalled();  // a walk of a large tree may take a while
@@ -170,9 +215,10 @@ int renameFiles(const Options& options) {
         unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
-    brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
+    brindlemark::rename::renameDroppedFiles(nameTemplate, drop, fileSystem, style,
                                             [&output](const brindlemark::rename::FileOutcome& outcome) {
                                                 output.add(outcome);
+                                                explainInvalidTemplate(outcome);
                                                 return !stopSignalled();
                                             });
     endRunIfSignalled();
@@ -278,6 +324,7 @@ std::string optionWritten(char** argv, int shortOption) {
 
 int main(int argc, char** argv) {
     Options options;
+    if (!applyConfigFile(options)) return EXIT_USAGE;
     opterr = 0;  // the messages are ours
     // Options may follow the files, as with mv: arguments are taken in
     // order, files gathered, until "--".
@@ -297,14 +344,12 @@ int main(int argc, char** argv) {
         }
         switch (found) {
             case 'f':
-                // Counted here, once, as the dialog counts its box: the batch takes it as given.
-                options.nameTemplate.assign(optarg, brindlemark::text::seenCharactersLength(
-                    optarg, brindlemark::rename::NAME_TEMPLATE_MAX_LENGTH, brindlemark::rename::NAME_TEMPLATE_MAX_BYTES));
+                options.nameTemplate = optarg;
                 options.templateGiven = true;
                 break;
             case 'n': options.dryRun = true; break;
             case 'r': options.recursive = true; break;
-            case 'u': options.unicode = true; break;
+            case 'u': options.unicode = options.unicodeGiven = true; break;
             case kTagEncoding:
                 if (!brindlemark::console::parseTagEncoding(optarg, options.tagEncoding)) {
                     return usageError(std::string("unknown --tag-encoding ") + optarg +
@@ -323,6 +368,7 @@ int main(int argc, char** argv) {
                 break;
             case 'h':
                 std::printf("%s%s", USAGE, HELP);
+                if (!options.configFile.empty()) std::printf(CONFIG_HELP, options.configFile.c_str());
                 return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
             case 'V':
                 std::puts(VERSION_TEXT);
@@ -337,7 +383,7 @@ int main(int argc, char** argv) {
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
         if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
-            options.unicode || options.tagEncodingGiven) {
+            options.unicodeGiven || options.tagEncodingGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
@@ -352,7 +398,7 @@ int main(int argc, char** argv) {
         return usageError("no FILE given");
     }
     // --show prints JSON already: --json beside it changes nothing.
-    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicode)) {
+    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicodeGiven)) {
         return usageError("--show takes no other option but --recursive, --tag-encoding and --json");
     }
     if (options.tagEncodingGiven && !options.unicode && !options.show) {

@@ -6,7 +6,6 @@
 #include "platform/real_file_system.h"
 #include "rename/name_template.h"
 #include "rename/rename_batch.h"
-#include "text/utf8.h"
 #include "ui/resource.h"
 #include "ui/shell_drop.h"
 
@@ -44,8 +43,7 @@ std::string readNameTemplate(HWND dialog) {
     std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
     text.resize(static_cast<std::size_t>(GetDlgItemTextW(dialog, IDC_FORMAT, &text[0], length + 1)));
     const std::string utf8 = toBytes(CP_UTF8, text);
-    const std::size_t counted =
-        text::seenCharactersLength(utf8.c_str(), rename::NAME_TEMPLATE_MAX_LENGTH, rename::NAME_TEMPLATE_MAX_BYTES);
+    const std::size_t counted = rename::countedTemplateLength(utf8.c_str());
     return toBytes(CP_ACP, fromUtf8(utf8.substr(0, counted)));
 }
 

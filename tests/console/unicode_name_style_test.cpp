@@ -67,8 +67,9 @@ TEST(UnicodeNameStyle, NamesKeepTheirCharactersAndLoseWhatNoNameMayHold) {
              Case{"\xEF\xBF\xBD and \xE2\x80\x94.spc", "\xEF\xBF\xBD and \xE2\x80\x94.spc"},
          }) {
         std::string name = c.name;
-        style.cleanName(name.data());
+        const std::size_t length = style.cleanName(name.data(), name.size());
         EXPECT_EQ(std::string(name.c_str()), c.cleaned) << c.name;
+        EXPECT_EQ(length, c.cleaned.size()) << c.name;
     }
 }
 

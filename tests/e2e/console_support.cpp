@@ -32,6 +32,8 @@ public:
         if (mkdtemp(folderTemplate) == nullptr) std::abort();
         folder_ = folderTemplate;
         setenv("XDG_STATE_HOME", folder_.c_str(), 1);
+        // No config file of the user's reaches a test: one there is none.
+        setenv("XDG_CONFIG_HOME", (folder_ + "/config").c_str(), 1);
         const std::string nobody = folder_ + "/nobody";
         if (mkdir(nobody.c_str(), 0700) != 0 || (geteuid() == 0 && chown(nobody.c_str(), 65534, 65534) != 0)) {
             std::abort();

@@ -2,11 +2,11 @@
 
 namespace brindlemark::console {
 
-void DialogNameStyle::cleanName(char* name) const {
-    for (const char* at = name; !highBytesReplaced_ && *at != '\0'; ++at) {
-        if (static_cast<unsigned char>(*at) >= 0x80) highBytesReplaced_ = true;
+std::size_t DialogNameStyle::cleanName(char* name, std::size_t length) const {
+    for (std::size_t at = 0; !highBytesReplaced_ && at < length; ++at) {
+        if (static_cast<unsigned char>(name[at]) >= 0x80) highBytesReplaced_ = true;
     }
-    rename::cleanFileName(name);
+    return NameStyle::cleanName(name, length);
 }
 
 }  // namespace brindlemark::console

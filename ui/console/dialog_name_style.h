@@ -10,7 +10,7 @@ namespace brindlemark::console {
 // them.
 class DialogNameStyle : public rename::NameStyle {
 public:
-    void cleanName(char* name) const override;
+    std::size_t cleanName(char* name, std::size_t length) const override;
     bool highBytesReplaced() const { return highBytesReplaced_; }
 
 private:

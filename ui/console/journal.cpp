@@ -1,7 +1,6 @@
 #include "ui/console/journal.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include "platform/folder_listing.h"
 #include "platform/path_parts.h"
 #include "ui/console/error_output.h"
+#include "ui/console/user_folder.h"
 
 namespace brindlemark::console {
 
@@ -36,13 +36,6 @@ constexpr char kGivenBack[] = "back";
 constexpr char kMove[] = "move";
 constexpr char kRefused[] = "refused";
 constexpr char kExtension[] = ".journal";
-
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return home;
-    const passwd* user = getpwuid(getuid());
-    return user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' ? user->pw_dir : "";
-}
 
 std::string errorText(int cause) { return std::strerror(cause); }
 
@@ -257,16 +250,8 @@ bool parseJournal(const std::string& text, Journal& journal) {
 }
 
 std::string journalFolder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    std::string base;
-    if (state != nullptr && state[0] == '/') {
-        base = state;
-    } else {
-        const std::string home = homeFolder();
-        if (home.empty()) return "";
-        base = home + "/.local/state";
-    }
-    return base + "/brindlemark/journal";
+    const std::string base = userFolder("XDG_STATE_HOME", ".local/state");
+    return base.empty() ? base : base + "/brindlemark/journal";
 }
 
 std::string escapeJournalPath(const std::string& path) {

@@ -51,9 +51,8 @@ void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
     }
 }
 
-void UnicodeNameStyle::cleanName(char* name) const {
+std::size_t UnicodeNameStyle::cleanName(char* name, std::size_t size) const {
     text_.clear();
-    const std::size_t size = std::strlen(name);
     for (std::size_t at = 0; at < size;) {
         const Utf8Step step = readUtf8(name + at, size - at);
         const bool whole = step.kind == Utf8Step::Character;
@@ -68,6 +67,7 @@ void UnicodeNameStyle::cleanName(char* name) const {
     normalise(text_, size);
     std::memcpy(name, text_.data(), text_.size());
     name[text_.size()] = '\0';
+    return text_.size();
 }
 
 void UnicodeNameStyle::finishName(std::string& newPath, std::size_t nameStart) const {

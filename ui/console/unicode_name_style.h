@@ -25,7 +25,7 @@ public:
     // as does each byte that is not part of a valid UTF-8 character (a
     // template cut inside a character, a track taken from a path); then the
     // name is put in NFC unless that would make it longer.
-    void cleanName(char* name) const override;
+    std::size_t cleanName(char* name, std::size_t length) const override;
     // The name put in NFC even where that makes it longer (U+0958, U+FB2A,
     // U+1D15E have longer NFC forms); the batch then tells a path too long.
     void finishName(std::string& newPath, std::size_t nameStart) const override;
