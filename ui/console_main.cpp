@@ -173,11 +173,10 @@ int showTags(const Options& options) {
     // as a set.
     TagSetOutput output(options.tagEncoding);
     for (const DroppedFile& file : drop) {
-        ID666Tag tag;
         const char* path = file.path.c_str();
-        const FileKind kind = brindlemark::rename::readTag(fileSystem, path, tag);
+        const FileKind kind =
+            output.add(path, [&](ID666Tag& tag) { return brindlemark::rename::readTag(fileSystem, path, tag); });
         if (kind <= KIND_OPEN_FAILED) allRecognised = false;
-        output.add(path, kind, tag);
         if (stopSignalled()) output.print();  // every file read has its line
         endRunIfSignalled();
     }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "spctag/id666_tag.h"
@@ -26,10 +27,15 @@ public:
     // forced: the encoding of every file (--tag-encoding), or none.
     explicit TagSetOutput(std::optional<TextEncoding> forced) : decoder_(forced) {}
 
-    // Holds one file as it was read: its path, its kind and, for a kind
-    // above 0, its tag. The set held so far is printed first when path lies
-    // in another folder or the set is full.
-    void add(const char* path, FileKind kind, const ID666Tag& tag);
+    // Holds one more file: read(tag) fills the record it is given and
+    // returns the file's kind, which add returns too. The set held so far
+    // is printed first when path lies in another folder or the set is full.
+    template <typename Read>
+    FileKind add(const char* path, Read read) {
+        HeldFile& file = nextFile(path);
+        file.kind = read(file.tag);
+        return file.kind;
+    }
 
     // Prints the set held and empties it. A failure to write standard
     // output ends the run.
@@ -42,11 +48,14 @@ private:
         ID666Tag tag;
     };
 
+    HeldFile& nextFile(const char* path);
+
     TagTextDecoder decoder_;
     std::vector<HeldFile> files_;  // the first held_ are the set; kept to be reused
     std::size_t held_ = 0;
-    std::string folder_;  // of the set held
+    std::string folder_;  // of the set held: its files' paths up to their last "/"
     std::vector<const ID666Tag*> tags_;  // of the set's recognised files
+    std::vector<TextEncoding> encodings_;  // of each of tags_
     DecodedTagText decoded_;
     std::string line_;
 };
