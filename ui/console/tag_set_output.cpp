@@ -21,21 +21,27 @@ TagSetOutput::HeldFile& TagSetOutput::nextFile(const char* path) {
 }
 
 void TagSetOutput::print() {
+    shown_.clear();
+    for (std::size_t i = 0; i < held_; ++i) shown_.push_back({files_[i].path.c_str(), files_[i].kind, &files_[i].tag});
+    printSet(shown_.data(), shown_.size());
+    held_ = 0;
+}
+
+void TagSetOutput::printSet(const ShownFile* files, std::size_t count) {
     tags_.clear();
-    for (std::size_t i = 0; i < held_; ++i) {
-        if (files_[i].kind > 0) tags_.push_back(&files_[i].tag);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (files[i].kind > 0) tags_.push_back(files[i].tag);
     }
     encodings_.resize(tags_.size());
     decoder_.decideSet(tags_.data(), tags_.size(), encodings_.data());
     std::size_t recognised = 0;
-    for (std::size_t i = 0; i < held_; ++i) {
-        const HeldFile& file = files_[i];
-        if (file.kind > 0) decoder_.decodeTag(file.tag, encodings_[recognised++], decoded_);
-        line_ = tagJson(file.path.c_str(), file.kind, file.tag, &decoded_);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ShownFile& file = files[i];
+        if (file.kind > 0) decoder_.decodeTag(*file.tag, encodings_[recognised++], decoded_);
+        line_ = tagJson(file.path, file.kind, *file.tag, &decoded_);
         line_ += '\n';
         if (std::fwrite(line_.data(), 1, line_.size(), stdout) != line_.size()) endRunOnOutputFailure();
     }
-    held_ = 0;
 }
 
 }  // namespace brindlemark::console

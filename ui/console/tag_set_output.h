@@ -14,6 +14,14 @@ namespace brindlemark::console {
 
 using spctag::FileKind;
 
+// One file of a set as --show prints it: its path, its kind, and its tag
+// (never null; read only for a kind above 0).
+struct ShownFile {
+    const char* path;
+    FileKind kind;
+    const ID666Tag* tag;
+};
+
 // --show's lines, a set at a time: the tags of consecutive FILEs of one
 // folder are held until the set is complete, the encoding of their text is
 // decided over the whole set (TagTextDecoder::decideSet), and then each is
@@ -41,6 +49,10 @@ public:
     // output ends the run.
     void print();
 
+    // Prints one set, held elsewhere: the encoding of its recognised files'
+    // text decided together, then each file's line in order.
+    void printSet(const ShownFile* files, std::size_t count);
+
 private:
     struct HeldFile {
         std::string path;
@@ -54,6 +66,7 @@ private:
     std::vector<HeldFile> files_;  // the first held_ are the set; kept to be reused
     std::size_t held_ = 0;
     std::string folder_;  // of the set held: its files' paths up to their last "/"
+    std::vector<ShownFile> shown_;  // the set held, as printSet takes it
     std::vector<const ID666Tag*> tags_;  // of the set's recognised files
     std::vector<TextEncoding> encodings_;  // of each of tags_
     DecodedTagText decoded_;
