@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "spctag/id666_tag.h"
@@ -12,6 +13,14 @@
 namespace brindlemark::console {
 
 using spctag::FileKind;
+
+// One file of a set as --show prints it: its path, its kind, and its tag
+// (never null; read only for a kind above 0).
+struct ShownFile {
+    const char* path;
+    FileKind kind;
+    const ID666Tag* tag;
+};
 
 // --show's lines, a set at a time: the tags of consecutive FILEs of one
 // folder are held until the set is complete, the encoding of their text is
@@ -26,14 +35,23 @@ public:
     // forced: the encoding of every file (--tag-encoding), or none.
     explicit TagSetOutput(std::optional<TextEncoding> forced) : decoder_(forced) {}
 
-    // Holds one file as it was read: its path, its kind and, for a kind
-    // above 0, its tag. The set held so far is printed first when path lies
-    // in another folder or the set is full.
-    void add(const char* path, FileKind kind, const ID666Tag& tag);
+    // Holds one more file: read(tag) fills the record it is given and
+    // returns the file's kind, which add returns too. The set held so far
+    // is printed first when path lies in another folder or the set is full.
+    template <typename Read>
+    FileKind add(const char* path, Read read) {
+        HeldFile& file = nextFile(path);
+        file.kind = read(file.tag);
+        return file.kind;
+    }
 
     // Prints the set held and empties it. A failure to write standard
     // output ends the run.
     void print();
+
+    // Prints one set, held elsewhere: the encoding of its recognised files'
+    // text decided together, then each file's line in order.
+    void printSet(const ShownFile* files, std::size_t count);
 
 private:
     struct HeldFile {
@@ -42,11 +60,15 @@ private:
         ID666Tag tag;
     };
 
+    HeldFile& nextFile(const char* path);
+
     TagTextDecoder decoder_;
     std::vector<HeldFile> files_;  // the first held_ are the set; kept to be reused
     std::size_t held_ = 0;
-    std::string folder_;  // of the set held
+    std::string folder_;  // of the set held: its files' paths up to their last "/"
+    std::vector<ShownFile> shown_;  // the set held, as printSet takes it
     std::vector<const ID666Tag*> tags_;  // of the set's recognised files
+    std::vector<TextEncoding> encodings_;  // of each of tags_
     DecodedTagText decoded_;
     std::string line_;
 };

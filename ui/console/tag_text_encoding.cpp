@@ -427,7 +427,15 @@ void TagTextDecoder::decode(const TagText& text, TextEncoding encoding, std::str
 
 void TagTextDecoder::decodeTag(const ID666Tag& tag, DecodedTagText& decoded) {
     readTagTexts(tag, texts_);
-    const TextEncoding encoding = decide(texts_);
+    decodeTexts(decide(texts_), decoded);
+}
+
+void TagTextDecoder::decodeTag(const ID666Tag& tag, TextEncoding encoding, DecodedTagText& decoded) {
+    readTagTexts(tag, texts_);
+    decodeTexts(encoding, decoded);
+}
+
+void TagTextDecoder::decodeTexts(TextEncoding encoding, DecodedTagText& decoded) {
     decoded.encoding = textEncodingName(encoding);
     for (std::size_t i = 0; i < texts_.size(); ++i) {
         decoded.text[i].clear();
