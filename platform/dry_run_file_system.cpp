@@ -94,17 +94,19 @@ bool DryRunFileSystem::locate(const std::string& path, std::string& onDisk) {
 }
 
 ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
-    std::unique_lock<std::mutex> lock(model_);
-    if (taken_.empty() && freed_.empty()) {
-        lock.unlock();
-        return ReadOnlyFile::open(path);
+    bool pretended = false;
+    {
+        const std::lock_guard<std::mutex> lock(model_);
+        pretended = !taken_.empty() || !freed_.empty();
     }
+    if (!pretended) return ReadOnlyFile::open(path);
     // The file the real run would open once the pretended moves are made:
-    // symlinks followed through the pretended names.
+    // symlinks followed through the pretended names. The model is asked
+    // under its lock; the links are read outside it.
     std::string current = path;
     std::string real;
     for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
-        if (!locate(current, real)) break;
+        if (!entryOnDisk(current, real)) break;
         char link[PATH_MAX];
         const ssize_t length = readlink(real.c_str(), link, sizeof link);
         if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return ReadOnlyFile::open(real.c_str());

@@ -21,7 +21,7 @@ using spctag::ID666Tag;
 struct ReadAheadBounds {
     std::size_t files = 1024;
     std::size_t bytes = 4u << 20;
-    std::size_t readers = 4;  // files opened and read at the same time
+    std::size_t readers = 8;  // files opened and read at the same time
 };
 
 // Which end of the drop a pass takes first: the rename batch takes the last
