@@ -68,6 +68,14 @@ private:
 
     // entryOnDisk with the lock held.
     bool locate(const std::string& path, std::string& real);
+    // An entry as a pretended move looks at it (statx, symlinks not
+    // followed): the error, or its owner and attributes.
+    struct EntryFacts {
+        int error = 0;
+        std::uint32_t owner = 0;
+        std::uint64_t attributes = 0;
+    };
+    static EntryFacts lookAt(const std::string& real);
     FolderFacts& folder(const std::string& path);
     bool keyOf(const std::string& path, NameKey& key);
     int refusal(const std::string& from, const std::string& to, std::uint32_t entryOwner,
@@ -77,6 +85,10 @@ private:
     std::set<NameKey> freed_;              // names taken away
     // Folders already looked at: a drop's files mostly share one.
     std::unordered_map<std::string, FolderFacts> folders_;
+    // Entries looked at when they were opened for reading, by the path they
+    // have on disk, each taken by the move that needs it: a drop's files are
+    // read ahead by several threads at once, so their round trips overlap.
+    std::unordered_map<std::string, EntryFacts> looked_;
     Mover mover_;
     std::mutex model_;  // guards the maps above
 };
