@@ -126,41 +126,50 @@ int DryRunFileSystem::refusal(const std::string& from, const std::string& to, st
     return 0;
 }
 
-int DryRunFileSystem::moveNoReplace(const char* source, const char* target) {
-    std::string realSource, realTarget;
-    if (!entryOnDisk(source, realSource)) return ENOENT;
+SystemError DryRunFileSystem::entryFacts(const char* path, std::string& onDisk, struct statx& info) {
+    if (!entryOnDisk(path, onDisk)) return {"stat", ENOENT};
+    if (statx(AT_FDCWD, onDisk.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return {"stat", errno};
+    return {};
+}
+
+SystemError DryRunFileSystem::entryAt(const char* path) {
+    std::string onDisk;
     struct statx info;
-    if (statx(AT_FDCWD, realSource.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
-    if (std::strcmp(source, target) == 0) return 0;
+    return entryFacts(path, onDisk, info);
+}
+
+SystemError DryRunFileSystem::moveEntry(const char* source, const char* target) {
+    std::string realSource, realTarget;
+    struct statx info;
+    if (const SystemError missing = entryFacts(source, realSource, info)) return missing;
     if (entryOnDisk(target, realTarget)) {
         struct stat existing;
-        if (lstat(realTarget.c_str(), &existing) == 0) return EEXIST;
-        if (errno != ENOENT) return errno;
+        if (lstat(realTarget.c_str(), &existing) == 0) return {"rename", EEXIST};
+        if (errno != ENOENT) return {"rename", errno};
     }
     const int refused = refusal(folderOf(source), folderOf(target), info.stx_uid, setAttributes(info));
-    if (refused != 0) return refused;
+    if (refused != 0) return {"rename", refused};
     NameKey from, to;
-    if (!keyOf(source, from) || !keyOf(target, to)) return ENOENT;
+    if (!keyOf(source, from) || !keyOf(target, to)) return {"rename", ENOENT};
     taken_.erase(from);
     freed_.insert(from);
     freed_.erase(to);
     taken_[to] = realSource;
-    return 0;
+    return {};
 }
 
-int DryRunFileSystem::removeName(const char* path) {
+SystemError DryRunFileSystem::removeName(const char* path) {
     std::string real;
-    if (!entryOnDisk(path, real)) return ENOENT;
     struct statx info;
-    if (statx(AT_FDCWD, real.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
+    if (const SystemError missing = entryFacts(path, real, info)) return missing;
     const std::string from = folderOf(path);
     const int refused = refusal(from, from, info.stx_uid, setAttributes(info));
-    if (refused != 0) return refused;
+    if (refused != 0) return {"unlink", refused};
     NameKey key;
-    if (!keyOf(path, key)) return ENOENT;
+    if (!keyOf(path, key)) return {"unlink", ENOENT};
     taken_.erase(key);
     freed_.insert(key);
-    return 0;
+    return {};
 }
 
 }  // namespace brindlemark::platform

@@ -2,6 +2,8 @@
 #define BRINDLEMARK_PLATFORM_DRY_RUN_FILE_SYSTEM_H
 
 #ifndef _WIN32
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <map>
 #include <set>
@@ -39,14 +41,25 @@ public:
     explicit DryRunFileSystem(const Mover& mover = Mover::ofThisProcess());
 
     ReadOnlyFile openForReading(const char* path) override;
-    int moveNoReplace(const char* source, const char* target) override;
-    bool entryOnDisk(const std::string& path, std::string& onDisk) override;
+
+    // Where the entry that path names lies on disk now: path itself, or the
+    // path a pretended move took it from. False when a pretended move took
+    // it away.
+    bool entryOnDisk(const std::string& path, std::string& onDisk);
     // Pretends to remove the name path of an entry, as unlink would, when
-    // the kernel would allow it (the rules of a move out of its folder): 0,
-    // or the error number unlink would give.
-    int removeName(const char* path);
+    // the kernel would allow it (the rules of a move out of its folder); on
+    // failure the error unlink would give.
+    SystemError removeName(const char* path);
+
+protected:
+    SystemError entryAt(const char* path) override;
+    SystemError moveEntry(const char* source, const char* target) override;
 
 private:
+    // The entry at path as the pretended moves leave it: its path on disk
+    // and its owner and attributes, or why there is none.
+    SystemError entryFacts(const char* path, std::string& onDisk, struct statx& info);
+
     // An entry's name within a folder known by device and inode.
     struct NameKey {
         std::uint64_t device = 0, inode = 0;

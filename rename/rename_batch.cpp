@@ -69,7 +69,7 @@ FileOutcome renameOne(const char* nameTemplate, const DroppedFile& file, platfor
         result.outcome = Outcome::MoveFailed;
         return result;
     }
-    result.error = fileSystem.moveNoReplace(path, newPath.c_str());
+    result.error = fileSystem.moveNoReplace(path, newPath.c_str()).code;
     result.outcome = result.error == 0 ? Outcome::Renamed : Outcome::MoveFailed;
     return result;
 }

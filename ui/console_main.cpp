@@ -154,12 +154,13 @@ int renameFiles(const Options& options) {
     atRunEnd([&progress] { progress.erase(); });
 
     brindlemark::platform::RealFileSystem realFileSystem;
-    brindlemark::platform::DryRunFileSystem dryRunFileSystem;
+    std::optional<brindlemark::platform::DryRunFileSystem> dryRunFileSystem;  // the model made only for a dry run
+    if (options.dryRun) dryRunFileSystem.emplace();
     JournaledFileSystem journaledFileSystem(realFileSystem, journal);
     brindlemark::platform::FileSystem& fileSystem =
-        options.dryRun ? static_cast<brindlemark::platform::FileSystem&>(dryRunFileSystem)
-        : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
-                       : realFileSystem;
+        dryRunFileSystem ? static_cast<brindlemark::platform::FileSystem&>(*dryRunFileSystem)
+        : journaled      ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
+                         : realFileSystem;
     // The dialog's names unless -u: without it nothing is decoded.
     const DialogNameStyle dialogStyle;
     std::optional<brindlemark::console::UnicodeNameStyle> unicodeStyle;

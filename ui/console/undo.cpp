@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
+#include <optional>
 #include <vector>
 
 #include "platform/dry_run_file_system.h"
@@ -21,6 +21,7 @@ namespace brindlemark::console {
 namespace {
 
 using brindlemark::platform::FileSystem;
+using brindlemark::platform::SystemError;
 
 std::string nameOf(const std::string& path) { return brindlemark::rename::afterLast(path.c_str(), '/'); }
 
@@ -36,14 +37,31 @@ bool withinOneFolder(const JournalRecord& record) {
            record.oldPath.compare(0, slash, record.newPath, 0, slash) == 0 && isEntry(name) && isEntry(newName);
 }
 
-// True when the entry at path (as a dry run's pretended moves leave it) is
-// the file the record moved.
-bool isTheMovedFile(FileSystem& fileSystem, const std::string& path, const JournalRecord& record) {
-    std::string onDisk;
-    FileIdentity now;
-    return fileSystem.entryOnDisk(path, onDisk) && identityAt(onDisk.c_str(), now) &&
-           isSameFile(record.file, now);
-}
+// The files as undo finds them: the real file system, or, in a dry run,
+// as the pretended moves leave it.
+class UndoFiles {
+public:
+    explicit UndoFiles(bool dryRun) {
+        if (dryRun) pretended_.emplace();
+    }
+    FileSystem& moves() { return pretended_ ? static_cast<FileSystem&>(*pretended_) : real_; }
+    // Removes one name of a file that bears two.
+    SystemError removeName(const char* path) {
+        if (pretended_) return pretended_->removeName(path);
+        return unlink(path) == 0 ? SystemError() : SystemError("unlink", errno);
+    }
+    // True when the entry at path is the file the record moved.
+    bool isTheMovedFile(const std::string& path, const JournalRecord& record) {
+        std::string onDisk = path;
+        FileIdentity now;
+        return (!pretended_ || pretended_->entryOnDisk(path, onDisk)) && identityAt(onDisk.c_str(), now) &&
+               isSameFile(record.file, now);
+    }
+
+private:
+    brindlemark::platform::RealFileSystem real_;
+    std::optional<brindlemark::platform::DryRunFileSystem> pretended_;  // made only for a dry run
+};
 
 void printLine(const std::string& line) {
     if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fputc('\n', stdout) == EOF) {
@@ -51,14 +69,11 @@ void printLine(const std::string& line) {
     }
 }
 
-// Removes a name of a file that bears two: 0, or the error number.
-using NameRemover = std::function<int(const char* path)>;
-
 // What became of one record.
 enum class Undone { MovedBack, AlreadyOld, Refused, Gone };
 
 // Undoes one record.
-Undone undoRecord(FileSystem& fileSystem, const NameRemover& removeName, const JournalRecord& record) {
+Undone undoRecord(UndoFiles& files, const JournalRecord& record) {
     const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
     const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
     if (!withinOneFolder(record)) {
@@ -67,13 +82,13 @@ Undone undoRecord(FileSystem& fileSystem, const NameRemover& removeName, const J
                    " lie in different folders; undo gives a file back its name within its folder only");
         return Undone::Refused;
     }
-    const bool atNewName = isTheMovedFile(fileSystem, record.newPath, record);
-    const bool atOldName = isTheMovedFile(fileSystem, record.oldPath, record);
+    const bool atNewName = files.isTheMovedFile(record.newPath, record);
+    const bool atOldName = files.isTheMovedFile(record.oldPath, record);
     if (atNewName) {
         // Both names: killed between the link of the new name and the unlink
         // of the old one; the file loses the new one.
-        const bool done = (atOldName ? removeName(record.newPath.c_str())
-                                     : fileSystem.moveNoReplace(record.newPath.c_str(), record.oldPath.c_str())) == 0;
+        const bool done = !(atOldName ? files.removeName(record.newPath.c_str())
+                                      : files.moves().moveNoReplace(record.newPath.c_str(), record.oldPath.c_str()));
         printLine(done ? undoneLine : refusedLine);
         return done ? Undone::MovedBack : Undone::Refused;
     }
@@ -105,20 +120,14 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
         printError("the run of " + journalPath + " is undone: nothing is left to undo");
         return EXIT_SUCCESS;
     }
-    brindlemark::platform::RealFileSystem realFileSystem;
-    brindlemark::platform::DryRunFileSystem dryRunFileSystem;
-    FileSystem& fileSystem = dryRun ? static_cast<FileSystem&>(dryRunFileSystem) : realFileSystem;
-    const NameRemover removeName = [&](const char* path) {
-        if (dryRun) return dryRunFileSystem.removeName(path);
-        return unlink(path) == 0 ? 0 : errno;
-    };
+    UndoFiles files(dryRun);
     const Journal& records = journal.journal();
     std::vector<const JournalRecord*> givenBack;
     std::size_t count[4] = {};  // of each Undone
     for (std::size_t i = records.records.size(); i > records.undone; --i) {
         const JournalRecord& record = records.records[i - 1];
         if (!record.isLeft()) continue;  // never made, or given back by an earlier undo
-        const Undone undone = undoRecord(fileSystem, removeName, record);
+        const Undone undone = undoRecord(files, record);
         ++count[static_cast<int>(undone)];
         if (undone == Undone::MovedBack || undone == Undone::AlreadyOld) givenBack.push_back(&record);
         endRunIfSignalled();
