@@ -131,7 +131,7 @@ int usageError(const std::string& message) {
 int renameFiles(const Options& options) {
     std::vector<DroppedFile> drop;
     const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
-    endRunIfSignalled();  // a walk of a large tree may take a while
+    if (stopSignalled()) return EXIT_FAILURE;  // a walk of a large tree may take a while
 
     JournalWriter journal;
     const bool journaled = !options.dryRun && !options.noJournal;
@@ -150,8 +150,6 @@ int renameFiles(const Options& options) {
     }
     Progress progress(drop.size());
     BatchOutput output(options.json, !options.recursive, progress);
-    atRunEnd([&journal] { journal.finish(); });
-    atRunEnd([&progress] { progress.erase(); });
 
     brindlemark::platform::RealFileSystem realFileSystem;
     std::optional<brindlemark::platform::DryRunFileSystem> dryRunFileSystem;  // the model made only for a dry run
@@ -167,21 +165,22 @@ int renameFiles(const Options& options) {
     if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
     const brindlemark::rename::NameStyle& style =
         unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
-    // A stop signal ends the run between two files, once the file the batch
-    // is on has its line.
+    // A stop signal or failed output ends the batch between two files,
+    // once the file the batch is on has its line; the journal and the
+    // progress line are finished on the way back.
+    bool written = true;
     brindlemark::rename::renameDroppedFiles(options.nameTemplate.c_str(), drop, fileSystem, style,
-                                            [&output](const brindlemark::rename::FileOutcome& outcome) {
-                                                output.add(outcome);
-                                                return !stopSignalled();
+                                            [&output, &written](const brindlemark::rename::FileOutcome& outcome) {
+                                                written = output.add(outcome);
+                                                return written && !stopSignalled();
                                             });
-    endRunIfSignalled();
+    if (!written || stopSignalled()) return EXIT_FAILURE;
     if (dialogStyle.highBytesReplaced()) {
         printError("tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them");
     }
     output.summarise(drop.size(), options.dryRun);
-
-    const bool written = finishRun();  // the journal flushed to disk too
-    return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;
+    const bool journalWhole = journal.finish() && !journal.failed();  // flushed to disk
+    return journalWhole && output.allRenamed() && foldersRead ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 // Says on standard error why --show read no tag at path: it does not exist,
@@ -215,10 +214,13 @@ int showTags(const Options& options) {
         }
         if (kind > 0) decoder.decodeTag(tag, decoded);
         const std::string line = tagJson(path, kind, tag, &decoded) + "\n";
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) endRunOnOutputFailure();
-        endRunIfSignalled();
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) {
+            outputFailed();
+            return EXIT_FAILURE;
+        }
+        if (stopSignalled()) return EXIT_FAILURE;
     }
-    return finishRun() && allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
+    return allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 int undoRun(const Options& options) {
@@ -227,16 +229,9 @@ int undoRun(const Options& options) {
     // A number names a run of --runs; a journal file so named is given as a path ("./2").
     if (isRunNumber(journal) && !runJournal(journal, journal, error)) {
         printError(error + "; nothing was undone");
-        finishRun();
         return EXIT_FAILURE;
     }
-    const int status = undoJournal(journal, options.dryRun);
-    return finishRun() ? status : EXIT_FAILURE;
-}
-
-int listJournalRuns() {
-    const int status = listRuns();
-    return finishRun() ? status : EXIT_FAILURE;
+    return undoJournal(journal, options.dryRun);
 }
 
 // Options without a short form.
@@ -317,10 +312,10 @@ int main(int argc, char** argv) {
                 break;
             case 'h':
                 std::printf("%s%s", USAGE, HELP);
-                return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
+                return endRun(EXIT_SUCCESS);
             case 'V':
                 std::puts(VERSION_TEXT);
-                return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
+                return endRun(EXIT_SUCCESS);
             case ':':
                 return usageError(optionWritten(argv, optopt) + " needs a value");
             default:
@@ -359,7 +354,7 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     deferStopSignals();
-    if (options.undo) return undoRun(options);
-    if (options.runs) return listJournalRuns();
-    return options.show ? showTags(options) : renameFiles(options);
+    if (options.undo) return endRun(undoRun(options));
+    if (options.runs) return endRun(listRuns());
+    return endRun(options.show ? showTags(options) : renameFiles(options));
 }

@@ -63,21 +63,23 @@ private:
     std::optional<brindlemark::platform::DryRunFileSystem> pretended_;  // made only for a dry run
 };
 
-void printLine(const std::string& line) {
+// Prints one line of the undo; false when standard output failed.
+bool printLine(const std::string& line) {
     if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() || std::fputc('\n', stdout) == EOF) {
-        endRunOnOutputFailure();
+        return outputFailed();
     }
+    return true;
 }
 
 // What became of one record.
 enum class Undone { MovedBack, AlreadyOld, Refused, Gone };
 
-// Undoes one record.
-Undone undoRecord(UndoFiles& files, const JournalRecord& record) {
+// Undoes one record; written is false when its line could not be printed.
+Undone undoRecord(UndoFiles& files, const JournalRecord& record, bool& written) {
     const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
     const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
     if (!withinOneFolder(record)) {
-        printLine(refusedLine);
+        written = printLine(refusedLine);
         printError(record.newPath + " and " + record.oldPath +
                    " lie in different folders; undo gives a file back its name within its folder only");
         return Undone::Refused;
@@ -89,14 +91,14 @@ Undone undoRecord(UndoFiles& files, const JournalRecord& record) {
         // of the old one; the file loses the new one.
         const bool done = !(atOldName ? files.removeName(record.newPath.c_str())
                                       : files.moves().moveNoReplace(record.newPath.c_str(), record.oldPath.c_str()));
-        printLine(done ? undoneLine : refusedLine);
+        written = printLine(done ? undoneLine : refusedLine);
         return done ? Undone::MovedBack : Undone::Refused;
     }
     if (atOldName) {
-        printLine(nameOf(record.oldPath) + " still bears its old name");
+        written = printLine(nameOf(record.oldPath) + " still bears its old name");
         return Undone::AlreadyOld;
     }
-    printLine(nameOf(record.newPath) + " is no longer the renamed file");
+    written = printLine(nameOf(record.newPath) + " is no longer the renamed file");
     return Undone::Gone;
 }
 
@@ -127,10 +129,13 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     for (std::size_t i = records.records.size(); i > records.undone; --i) {
         const JournalRecord& record = records.records[i - 1];
         if (!record.isLeft()) continue;  // never made, or given back by an earlier undo
-        const Undone undone = undoRecord(files, record);
+        bool written = true;
+        const Undone undone = undoRecord(files, record, written);
         ++count[static_cast<int>(undone)];
         if (undone == Undone::MovedBack || undone == Undone::AlreadyOld) givenBack.push_back(&record);
-        endRunIfSignalled();
+        // Stopped by a signal or failed output: the journal stays as it
+        // was, and the next undo finds what is done already.
+        if (!written || stopSignalled()) return EXIT_FAILURE;
     }
     const std::size_t left = count[static_cast<int>(Undone::Refused)] + count[static_cast<int>(Undone::Gone)];
     printSummary(givenBack.size() + left,
