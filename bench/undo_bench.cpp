@@ -76,7 +76,10 @@ bool makeJournals(const std::string& folder, int count) {
         const std::string path = folder + "/" + name + ".000000000Z-" + std::to_string(i) + ".journal";
         const std::string text = "brindlemark journal 2\nmove\t1\t2\t-\t3.000000000\t4\t/gone/a.spc\t/gone/b.spc\n";
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        const bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+        // Last written when its run ended, as a real journal was.
+        const timespec times[2] = {{start, 0}, {start, 0}};
+        const bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+                             futimens(fd, times) == 0;
         if (fd < 0 || close(fd) != 0 || !written) return false;
     }
     return true;

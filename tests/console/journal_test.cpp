@@ -248,7 +248,7 @@ TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
     for (const Case& c : cases) {
         const std::string folder = std::string("journal ") + c.what;
         fs::create_directories(dir + "/" + folder);
-        std::set<std::string> kept{"notes.txt"}, left;
+        std::set<std::string> kept{"notes.txt", ".pruned"}, left;  // and the mark of the pruning
         file(folder + "/notes.txt");
         for (std::size_t i = 0; i < c.journals.size(); ++i) {
             const std::time_t start = now - c.journals[i].daysOld * 86400 - static_cast<std::time_t>(i);
@@ -261,6 +261,27 @@ TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
         for (const auto& entry : fs::directory_iterator(dir + "/" + folder)) left.insert(entry.path().filename().string());
         EXPECT_EQ(left, kept) << c.what;
     }
+}
+
+TEST_F(JournalFiles, APruningOpensOnlyTheJournalsChangedSinceTheLastOne) {
+    fs::create_directories(dir + "/journal");
+    const std::time_t now = std::time(nullptr);
+    struct Case {
+        const char* name;
+        bool undoneBefore, undoneBetween, kept;
+    };
+    const std::vector<Case> cases{
+        {"20200101T000000.000000000Z-1.journal", false, false, true},
+        {"20200101T000001.000000000Z-1.journal", false, true, false},  // undone after the first pruning
+        {"20200101T000002.000000000Z-1.journal", true, false, false},
+    };
+    for (const Case& c : cases) file("journal/" + std::string(c.name), kHeader2 + move("/f/a", "/f/b") + (c.undoneBefore ? "undone\n" : ""));
+    pruneJournals(dir + "/journal", now);
+    for (const Case& c : cases) {
+        if (c.undoneBetween) std::ofstream(dir + "/journal/" + c.name, std::ios::app) << "undone\n";
+    }
+    pruneJournals(dir + "/journal", now);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(dir + "/journal/" + c.name), c.kept) << c.name;
 }
 
 TEST_F(JournalFiles, AWalkNeverLeavesTheTreeThroughAFolderSwappedForALink) {

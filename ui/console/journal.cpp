@@ -36,6 +36,8 @@ constexpr char kGivenBack[] = "back";
 constexpr char kMove[] = "move";
 constexpr char kRefused[] = "refused";
 constexpr char kExtension[] = ".journal";
+// In the journal folder: its time is when the last pruning began.
+constexpr char kPruneMark[] = ".pruned";
 
 std::string homeFolder() {
     const char* home = std::getenv("HOME");
@@ -337,6 +339,21 @@ std::string whyNotPrivate(const struct stat& info) {
 void pruneJournals(const std::string& folder, std::time_t now) {
     const FileDescriptor listed(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!listed.valid()) return;
+    // A journal unchanged since the last pruning began was not undone then
+    // (or it would be gone) and is not now: only the journals changed since
+    // are opened. The mark's time is when the last pruning began.
+    struct stat mark;
+    const bool marked = fstatat(listed.get(), kPruneMark, &mark, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(mark.st_mode);
+    {
+        const FileDescriptor touched(openat(listed.get(), kPruneMark, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (touched.valid()) futimens(touched.get(), nullptr);
+    }
+    const auto unchanged = [&](const std::string& name) {
+        struct stat info;
+        return marked && fstatat(listed.get(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+               (info.st_mtim.tv_sec < mark.st_mtim.tv_sec ||
+                (info.st_mtim.tv_sec == mark.st_mtim.tv_sec && info.st_mtim.tv_nsec < mark.st_mtim.tv_nsec));
+    };
     // Only the journals that stay count among the newest: an undone journal
     // removed here takes no place of one not undone.
     std::size_t staying = 0;
@@ -344,7 +361,7 @@ void pruneJournals(const std::string& folder, std::time_t now) {
         std::time_t start = 0;
         const bool old = staying >= kKeptNewest && runStart(name, start) &&
                          now - start > static_cast<std::time_t>(kKeptDays) * 24 * 60 * 60;
-        if (old || endsUndone(openToRead(listed.get(), name).get())) {
+        if (old || (!unchanged(name) && endsUndone(openToRead(listed.get(), name).get()))) {
             unlinkat(listed.get(), name.c_str(), 0);
         } else {
             ++staying;

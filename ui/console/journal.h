@@ -126,7 +126,9 @@ std::string whyNotPrivate(const struct stat& info);
 
 // How long journals are kept: at the start of a real run, the journals of
 // the journal folder that are undone, and those older than kKeptDays beyond
-// the kKeptNewest newest, are removed.
+// the kKeptNewest newest that stay, are removed. The file ".pruned" there
+// keeps the time the last pruning began: a journal not changed since then is
+// not opened again, so that a folder of many journals costs a run little.
 constexpr std::size_t kKeptNewest = 100;
 constexpr int kKeptDays = 90;
 void pruneJournals(const std::string& folder, std::time_t now);
