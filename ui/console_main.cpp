@@ -237,7 +237,10 @@ int undoRun(const Options& options) {
 // Options without a short form.
 enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns };
 
-constexpr char kShortOptions[] = "+:f:nruhV";
+// The option table, in one place. The leading "-" hands every FILE over in
+// its place (as the argument of option 1), so options may follow the files
+// as with mv, whatever POSIXLY_CORRECT says; after "--" the rest are files.
+constexpr char kShortOptions[] = "-:f:nruhV";
 const option kLongOptions[] = {
     {"format", required_argument, nullptr, 'f'},
     {"dry-run", no_argument, nullptr, 'n'},
@@ -265,28 +268,13 @@ std::string optionWritten(char** argv, int shortOption) {
     return std::string("-") + static_cast<char>(shortOption);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    Options options;
+// Fills options from the command line, in one getopt_long loop. An exit
+// status when the run ends here: a usage error, or -h and -V done.
+std::optional<int> readOptions(int argc, char** argv, Options& options) {
     opterr = 0;  // the messages are ours
-    // Options may follow the files, as with mv: arguments are taken in
-    // order, files gathered, until "--".
-    int index = 1;
-    while (index < argc) {
-        optind = index;
-        const int found = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
-        if (found == -1) {
-            if (optind >= argc) break;
-            if (optind > index) {  // past "--": the rest are files
-                for (int rest = optind; rest < argc; ++rest) options.files.emplace_back(argv[rest]);
-                break;
-            }
-            options.files.emplace_back(argv[optind]);
-            index = optind + 1;
-            continue;
-        }
+    for (int found; (found = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1;) {
         switch (found) {
+            case 1: options.files.emplace_back(optarg); break;
             case 'f':
                 options.nameTemplate = optarg;
                 options.templateGiven = true;
@@ -316,13 +304,16 @@ int main(int argc, char** argv) {
             case 'V':
                 std::puts(VERSION_TEXT);
                 return endRun(EXIT_SUCCESS);
-            case ':':
-                return usageError(optionWritten(argv, optopt) + " needs a value");
-            default:
-                return usageError("unknown option " + optionWritten(argv, optopt));
+            case ':': return usageError(optionWritten(argv, optopt) + " needs a value");
+            default: return usageError("unknown option " + optionWritten(argv, optopt));
         }
-        index = optind;
     }
+    for (int rest = optind; rest < argc; ++rest) options.files.emplace_back(argv[rest]);  // after "--"
+    return std::nullopt;
+}
+
+// A usage error when the options do not go together; none when they do.
+std::optional<int> checkOptions(const Options& options, int argc) {
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
         if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
@@ -348,7 +339,15 @@ int main(int argc, char** argv) {
         return usageError("--tag-encoding needs --unicode or --show: without them names keep no character from 0x80 up");
     }
     if (!options.journal.empty() && options.noJournal) return usageError("--journal and --no-journal exclude each other");
+    return std::nullopt;
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (const std::optional<int> ended = readOptions(argc, argv, options)) return *ended;
+    if (const std::optional<int> refused = checkOptions(options, argc)) return *refused;
     if (standardOutputClosed()) {
         std::fputs("brindlemark: standard output is closed; nothing was done\n", stderr);
         return EXIT_FAILURE;
