@@ -1,8 +1,13 @@
 // The journal: its escaping, where it lives, and the rules its writer, its
 // reader and undo keep.
 
-#include "ui/console/journal.h"
+#include "ui/console/journal/format.h"
+#include "ui/console/journal/location.h"
+#include "ui/console/journal/reader.h"
+#include "ui/console/journal/system.h"
+#include "ui/console/journal/writer.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -160,6 +165,46 @@ TEST(JournalIdentity, TheSameFileIsTheSameInodeBornAtTheSameTimeOrElseOfTheSameS
         c.change(now);
         EXPECT_EQ(isSameFile(c.recorded, now), c.same) << c.what;
     }
+}
+
+class JournalSeam : public TempFolderTest {
+protected:
+    void TearDown() override { journalSync = ::fsync; }
+};
+
+TEST_F(JournalSeam, EachFailureNamesItsStepAndTheSystemsCode) {
+    const std::string file = dir + "/j.journal";
+    std::ofstream(file) << "brindlemark journal 2\n";
+    const int held = open(file.c_str(), O_RDONLY | O_CLOEXEC), other = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_TRUE(held >= 0 && other >= 0);
+    ASSERT_FALSE(lockJournal(held, true));
+    struct Case {
+        const char* what;
+        int (*sync)(int);
+        std::function<brindlemark::platform::SystemError()> call;
+        const char* step;  // nullptr: success
+        int code;
+    };
+    const auto failing = [](int) { return errno = EIO, -1; };
+    const auto unflushable = [](int) { return errno = EINVAL, -1; };
+    FileIdentity identity;
+    for (const Case& c : std::vector<Case>{
+             {"a flush that fails", failing, [&] { return flushToDisk(held); }, "fsync", EIO},
+             {"a folder that cannot be flushed", unflushable, [&] { return flushFolder(dir); }, nullptr, 0},
+             {"a folder that fails to flush", failing, [&] { return flushFolder(dir); }, "fsync", EIO},
+             {"no folder", ::fsync, [&] { return flushFolder(dir + "/none"); }, "open", ENOENT},
+             {"a lock held", ::fsync, [&] { return lockJournal(other, false); }, "lock", EWOULDBLOCK},
+             {"a write to a file open for reading", ::fsync, [&] { return writeWhole(other, "x"); }, "write", EBADF},
+             {"no file", ::fsync, [&] { return identityAt((dir + "/none").c_str(), identity); }, "statx", ENOENT},
+             {"a file", ::fsync, [&] { return identityAt(file.c_str(), identity); }, nullptr, 0},
+         }) {
+        journalSync = c.sync;
+        const brindlemark::platform::SystemError result = c.call();
+        EXPECT_EQ(result.code, c.code) << c.what;
+        EXPECT_STREQ(result.step, c.step) << c.what;
+    }
+    close(held);
+    close(other);
 }
 
 class JournalFiles : public TempFolderTest {

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "ui/console/journal.h"
+#include "ui/console/journal/writer.h"
 
 namespace brindlemark::console {
 

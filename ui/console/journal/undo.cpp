@@ -1,4 +1,4 @@
-#include "ui/console/undo.h"
+#include "ui/console/journal/undo.h"
 
 #include <unistd.h>
 
@@ -13,7 +13,9 @@
 #include "platform/real_file_system.h"
 #include "rename/name_template.h"
 #include "ui/console/error_output.h"
-#include "ui/console/journal.h"
+#include "ui/console/journal/location.h"
+#include "ui/console/journal/reader.h"
+#include "ui/console/journal/system.h"
 #include "ui/console/run_ending.h"
 
 namespace brindlemark::console {
@@ -54,7 +56,7 @@ public:
     bool isTheMovedFile(const std::string& path, const JournalRecord& record) {
         std::string onDisk = path;
         FileIdentity now;
-        return (!pretended_ || pretended_->entryOnDisk(path, onDisk)) && identityAt(onDisk.c_str(), now) &&
+        return (!pretended_ || pretended_->entryOnDisk(path, onDisk)) && !identityAt(onDisk.c_str(), now) &&
                isSameFile(record.file, now);
     }
 

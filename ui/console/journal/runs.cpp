@@ -1,4 +1,4 @@
-#include "ui/console/journal_runs.h"
+#include "ui/console/journal/runs.h"
 
 #include <sys/stat.h>
 
@@ -12,7 +12,8 @@
 
 #include "platform/path_parts.h"
 #include "ui/console/error_output.h"
-#include "ui/console/journal.h"
+#include "ui/console/journal/location.h"
+#include "ui/console/journal/reader.h"
 #include "ui/console/run_ending.h"
 
 namespace brindlemark::console {
