@@ -34,8 +34,6 @@ std::string homeFolder() {
     return user != nullptr && user->pw_dir != nullptr && user->pw_dir[0] == '/' ? user->pw_dir : "";
 }
 
-std::string errorText(int cause) { return std::strerror(cause); }
-
 // The names of the journals of folder, newest first (their names sort by
 // the time of their run).
 std::vector<std::string> journalNames(const std::string& folder) {
@@ -158,7 +156,7 @@ bool readyJournalFolder(const std::string& folder, bool make, std::string& error
         return false;
     }
     const auto cannotMake = [&](int cause) {
-        error = "cannot make the journal folder " + folder + ": " + errorText(cause);
+        error = "cannot make the journal folder " + folder + ": " + std::strerror(cause);
         return false;
     };
     // Down from the top, as mkdir meets each folder: a missing one is made
@@ -188,7 +186,7 @@ bool readyJournalFolder(const std::string& folder, bool make, std::string& error
         return false;
     }
     if (const int refusal = folderRefusal(folder)) {
-        error = "cannot create a journal in " + folder + ": " + errorText(refusal);
+        error = "cannot create a journal in " + folder + ": " + std::strerror(refusal);
         return false;
     }
     return true;
@@ -201,7 +199,7 @@ int folderRefusal(const std::string& folder) {
 bool journalFileCreatable(const std::string& path, std::string& error) {
     struct stat info;
     const int refusal = lstat(path.c_str(), &info) == 0 ? EEXIST : errno != ENOENT ? errno : folderRefusal(folderOf(path));
-    if (refusal != 0) error = "cannot create the journal " + path + ": " + errorText(refusal);
+    if (refusal != 0) error = "cannot create the journal " + path + ": " + std::strerror(refusal);
     return refusal == 0;
 }
 

@@ -15,12 +15,6 @@ namespace brindlemark::console {
 using brindlemark::platform::FileDescriptor;
 using brindlemark::platform::SystemError;
 
-namespace {
-
-std::string errorText(int cause) { return std::strerror(cause); }
-
-}  // namespace
-
 bool JournalToUndo::openChecked(const std::string& path, bool dryRun, std::string& error) {
     path_ = path;
     journal_ = Journal();
@@ -33,7 +27,7 @@ bool JournalToUndo::openChecked(const std::string& path, bool dryRun, std::strin
     }
     if (!fd_.valid() && (dryRun || markRefusal != 0)) fd_.reset(::open(path.c_str(), O_RDONLY | kFlags));
     if (!fd_.valid()) {
-        error = "cannot read the journal " + path + ": " + errorText(errno);
+        error = "cannot read the journal " + path + ": " + std::strerror(errno);
         return false;
     }
     struct stat info;
@@ -48,14 +42,14 @@ bool JournalToUndo::openChecked(const std::string& path, bool dryRun, std::strin
     }
     if (const SystemError locked = lockJournal(fd_.get(), !dryRun)) {
         error = locked.code == EWOULDBLOCK ? "the journal " + path + " is in use by a running brindlemark"
-                                           : "cannot lock the journal " + path + ": " + errorText(locked.code);
+                                           : "cannot lock the journal " + path + ": " + std::strerror(locked.code);
         return false;
     }
     if (!read(error)) return false;
     if (dryRun && faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) markRefusal = errno;
     writable_ = !dryRun && markRefusal == 0;
     if (markRefusal != 0 && journal_.hasMovesToUndo()) {
-        error = "cannot mark the journal " + path + " undone: " + errorText(markRefusal);
+        error = "cannot mark the journal " + path + " undone: " + std::strerror(markRefusal);
         return false;
     }
     return true;
@@ -67,7 +61,7 @@ bool JournalToUndo::read(std::string& error) {
     for (off_t at = 0;;) {
         const ssize_t got = pread(fd_.get(), buffer, sizeof buffer, at);
         if (got < 0) {
-            error = "cannot read the journal " + path_ + ": " + errorText(errno);
+            error = "cannot read the journal " + path_ + ": " + std::strerror(errno);
             return false;
         }
         if (got == 0) break;
@@ -91,10 +85,10 @@ JournalToUndo::Found JournalToUndo::openNewest(const std::string& folder, bool d
     struct stat info;
     if (stat(folder.c_str(), &info) != 0) {
         if (errno == ENOENT) return Found::None;
-        error = "cannot read the journal folder " + folder + ": " + errorText(errno);
+        error = "cannot read the journal folder " + folder + ": " + std::strerror(errno);
         return Found::Refused;
     }
-    const std::string why = S_ISDIR(info.st_mode) ? whyNotPrivate(info) : errorText(ENOTDIR);
+    const std::string why = S_ISDIR(info.st_mode) ? whyNotPrivate(info) : std::strerror(ENOTDIR);
     if (!why.empty()) {
         error = "the journal folder " + folder + " " + why + "; it is not used";
         return Found::Refused;
@@ -118,7 +112,7 @@ JournalToUndo::Found JournalToUndo::openNewest(const std::string& folder, bool d
 
 bool JournalToUndo::appendMarks(const std::string& marks, const char* what, std::string& error) {
     if (!writable_) {
-        error = "cannot mark the journal " + path_ + " " + what + ": " + errorText(EBADF);
+        error = "cannot mark the journal " + path_ + " " + what + ": " + std::strerror(EBADF);
         return false;
     }
     // The marks start a line of their own, even after a last line cut short.
@@ -131,7 +125,7 @@ bool JournalToUndo::appendMarks(const std::string& marks, const char* what, std:
     if (!failure) failure = writeWhole(fd_.get(), std::string(last == '\n' ? "" : "\n") + marks);
     if (!failure) failure = flushToDisk(fd_.get());
     if (failure) {
-        error = "cannot mark the journal " + path_ + " " + what + ": " + errorText(failure.code);
+        error = "cannot mark the journal " + path_ + " " + what + ": " + std::strerror(failure.code);
         return false;
     }
     return true;

@@ -18,21 +18,15 @@ namespace brindlemark::console {
 using brindlemark::platform::folderOf;
 using brindlemark::platform::SystemError;
 
-namespace {
-
-std::string errorText(int cause) { return std::strerror(cause); }
-
-}  // namespace
-
 bool JournalWriter::create(const std::string& path, std::string& error) {
     finish();
     if (const int refusal = folderRefusal(folderOf(path))) {
-        error = "cannot create the journal " + path + ": " + errorText(refusal);
+        error = "cannot create the journal " + path + ": " + std::strerror(refusal);
         return false;
     }
     fd_.reset(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
     if (!fd_.valid()) {
-        error = "cannot create the journal " + path + ": " + errorText(errno);
+        error = "cannot create the journal " + path + ": " + std::strerror(errno);
         return false;
     }
     path_ = path;
@@ -44,7 +38,7 @@ bool JournalWriter::create(const std::string& path, std::string& error) {
     if (!failure) failure = writeWhole(fd_.get(), headerLine());
     if (!failure) failure = flushFolder(folderOf(path));
     if (failure) {
-        error = "cannot write the journal " + path + ": " + errorText(failure.code);
+        error = "cannot write the journal " + path + ": " + std::strerror(failure.code);
         unlink(path.c_str());
         fd_.reset();
         return false;
@@ -66,7 +60,7 @@ bool JournalWriter::writeLine() {
     const SystemError failure = writeWhole(fd_.get(), line_);
     if (!failure) return true;
     failed_ = true;
-    printError("cannot write the journal " + path_ + ": " + errorText(failure.code) + "; no further file is renamed");
+    printError("cannot write the journal " + path_ + ": " + std::strerror(failure.code) + "; no further file is renamed");
     errno = failure.code;
     return false;
 }
@@ -105,7 +99,7 @@ bool JournalWriter::finish() {
     } else if (const SystemError failure = flushToDisk(fd_.get())) {
         failed_ = true;
         flushed = false;
-        printError("cannot flush the journal " + path_ + " to disk: " + errorText(failure.code));
+        printError("cannot flush the journal " + path_ + " to disk: " + std::strerror(failure.code));
     }
     fd_.reset();
     return flushed;
