@@ -176,12 +176,18 @@ int renameFiles(const Options& options) {
                                                 return written && !stopSignalled();
                                             });
     if (!written || stopSignalled()) return EXIT_FAILURE;
+    journal.finish();  // flushed to disk
+    if (const brindlemark::platform::SystemError failure = journal.failure()) {
+        printError(failure.step == std::string("fsync")
+                       ? "cannot flush the journal " + journal.path() + " to disk: " + std::strerror(failure.code)
+                       : "cannot write the journal " + journal.path() + ": " + std::strerror(failure.code) +
+                             "; no further file is renamed");
+    }
     if (dialogStyle.highBytesReplaced()) {
         printError("tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them");
     }
     output.summarise(drop.size(), options.dryRun);
-    const bool journalWhole = journal.finish() && !journal.failed();  // flushed to disk
-    return journalWhole && output.allRenamed() && foldersRead ? EXIT_SUCCESS : EXIT_FAILURE;
+    return !journal.failed() && output.allRenamed() && foldersRead ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 // Says on standard error why --show read no tag at path: it does not exist,

@@ -8,7 +8,6 @@
 #include <ctime>
 
 #include "platform/path_parts.h"
-#include "ui/console/error_output.h"
 #include "ui/console/journal/format.h"
 #include "ui/console/journal/location.h"
 #include "ui/console/journal/system.h"
@@ -30,7 +29,7 @@ bool JournalWriter::create(const std::string& path, std::string& error) {
         return false;
     }
     path_ = path;
-    failed_ = false;
+    failure_ = {};
     made_ = 0;
     removeIfUnused_ = false;
     // The lock tells an undo that the run is still writing its journal.
@@ -57,16 +56,13 @@ bool JournalWriter::createIn(const std::string& folder, std::string& error) {
 }
 
 bool JournalWriter::writeLine() {
-    const SystemError failure = writeWhole(fd_.get(), line_);
-    if (!failure) return true;
-    failed_ = true;
-    printError("cannot write the journal " + path_ + ": " + std::strerror(failure.code) + "; no further file is renamed");
-    errno = failure.code;
-    return false;
+    failure_ = writeWhole(fd_.get(), line_);
+    errno = failure_.code;
+    return !failure_;
 }
 
 bool JournalWriter::recordMove(const char* source, const char* target) {
-    if (!fd_.valid() || failed_) {
+    if (!fd_.valid() || failure_) {
         errno = EIO;
         return false;
     }
@@ -83,7 +79,7 @@ bool JournalWriter::recordMove(const char* source, const char* target) {
 
 bool JournalWriter::recordRefused(const char* source, const char* target) {
     if (made_ > 0) --made_;
-    if (!fd_.valid() || failed_) {
+    if (!fd_.valid() || failure_) {
         errno = EIO;
         return false;
     }
@@ -92,14 +88,13 @@ bool JournalWriter::recordRefused(const char* source, const char* target) {
 }
 
 bool JournalWriter::finish() {
-    if (!fd_.valid()) return !failed_;
+    if (!fd_.valid()) return !failure_;
     bool flushed = true;
     if (made_ == 0 && removeIfUnused_) {
         unlink(path_.c_str());
     } else if (const SystemError failure = flushToDisk(fd_.get())) {
-        failed_ = true;
+        failure_ = failure;
         flushed = false;
-        printError("cannot flush the journal " + path_ + " to disk: " + std::strerror(failure.code));
     }
     fd_.reset();
     return flushed;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/file_descriptor.h"
+#include "platform/system_error.h"
 
 namespace brindlemark::console {
 
@@ -37,21 +38,25 @@ public:
     // Flushes the journal to disk and closes it. A journal of the journal
     // folder whose every move was refused or never made is removed: there is
     // nothing to undo, and --undo is to take the run before it. A journal
-    // named by the user stays. False (said on standard error, and failed()
-    // from then on) when the journal could not be flushed.
+    // named by the user stays. False (and failed() from then on) when the
+    // journal could not be flushed.
     bool finish();
 
     const std::string& path() const { return path_; }
-    bool failed() const { return failed_; }
+    bool failed() const { return failure_.failed(); }
+    // Why the journal failed: a record not written whole (step "write"; no
+    // move was made after it), or the flush at the end ("fsync"). Said by
+    // the console, never here.
+    brindlemark::platform::SystemError failure() const { return failure_; }
 
 private:
-    // Writes line_ with one write; on failure says so and fails the journal.
+    // Writes line_ with one write; on failure fails the journal.
     bool writeLine();
 
     brindlemark::platform::FileDescriptor fd_;
     std::string path_;
     std::string line_;  // reused for each record
-    bool failed_ = false;
+    brindlemark::platform::SystemError failure_;
     std::size_t made_ = 0;  // moves recorded and not refused
     bool removeIfUnused_ = false;
 };
