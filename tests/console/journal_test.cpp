@@ -3,6 +3,7 @@
 
 #include "ui/console/journal/format.h"
 #include "ui/console/journal/location.h"
+#include "ui/console/journal/read_ahead.h"
 #include "ui/console/journal/reader.h"
 #include "ui/console/journal/system.h"
 #include "ui/console/journal/writer.h"
@@ -205,6 +206,34 @@ TEST_F(JournalSeam, EachFailureNamesItsStepAndTheSystemsCode) {
     }
     close(held);
     close(other);
+}
+
+TEST_F(JournalSeam, ReadAheadFindsWhatUndoWouldFindInTurnAndStopsWhenLeft) {
+    // More records than the window, every third file gone since the run.
+    constexpr int kRecords = 3 * static_cast<int>(IdentityReadAhead::kWindow);
+    std::vector<JournalRecord> records(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+        JournalRecord& record = records[static_cast<std::size_t>(i)];
+        record.oldPath = dir + "/old" + std::to_string(i);
+        record.newPath = dir + "/new" + std::to_string(i);
+        std::ofstream(record.newPath) << i;
+        ASSERT_FALSE(identityAt(record.newPath.c_str(), record.file));
+        if (i % 3 == 0) std::remove(record.newPath.c_str());
+    }
+    struct Case {
+        const char* what;
+        std::size_t taken;  // then the read-ahead is left
+    };
+    for (const Case& c : std::vector<Case>{{"every record", records.size()}, {"left half way", records.size() / 2}, {"none", 0}}) {
+        std::vector<const JournalRecord*> order;
+        for (const JournalRecord& record : records) order.push_back(&record);
+        IdentityReadAhead readAhead(order);
+        for (std::size_t k = 0; k < c.taken; ++k) {
+            const IdentityReadAhead::Found found = readAhead.take(k);
+            EXPECT_EQ(found.atNewName, k % 3 != 0) << c.what << " " << k;
+            EXPECT_FALSE(found.atOldName) << c.what << " " << k;
+        }
+    }
 }
 
 class JournalFiles : public TempFolderTest {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/dry_run_file_system.h"
@@ -14,6 +15,7 @@
 #include "rename/name_template.h"
 #include "ui/console/error_output.h"
 #include "ui/console/journal/location.h"
+#include "ui/console/journal/read_ahead.h"
 #include "ui/console/journal/reader.h"
 #include "ui/console/journal/system.h"
 #include "ui/console/run_ending.h"
@@ -52,12 +54,15 @@ public:
         if (pretended_) return pretended_->removeName(path);
         return unlink(path) == 0 ? SystemError() : SystemError("unlink", errno);
     }
+    bool dryRun() const { return pretended_.has_value(); }
     // True when the entry at path is the file the record moved.
     bool isTheMovedFile(const std::string& path, const JournalRecord& record) {
         std::string onDisk = path;
-        FileIdentity now;
-        return (!pretended_ || pretended_->entryOnDisk(path, onDisk)) && !identityAt(onDisk.c_str(), now) &&
-               isSameFile(record.file, now);
+        return (!pretended_ || pretended_->entryOnDisk(path, onDisk)) && isTheMovedFileAt(onDisk.c_str(), record);
+    }
+    // Whether the record's file is at its new and at its old name now.
+    IdentityReadAhead::Found find(const JournalRecord& record) {
+        return {isTheMovedFile(record.newPath, record), isTheMovedFile(record.oldPath, record)};
     }
 
 private:
@@ -76,8 +81,9 @@ bool printLine(const std::string& line) {
 // What became of one record.
 enum class Undone { MovedBack, AlreadyOld, Refused, Gone };
 
-// Undoes one record; written is false when its line could not be printed.
-Undone undoRecord(UndoFiles& files, const JournalRecord& record, bool& written) {
+// Undoes one record, its file found where found says; written is false
+// when its line could not be printed.
+Undone undoRecord(UndoFiles& files, const JournalRecord& record, IdentityReadAhead::Found found, bool& written) {
     const std::string undoneLine = nameOf(record.newPath) + " -> " + nameOf(record.oldPath);
     const std::string refusedLine = nameOf(record.newPath) + " != " + nameOf(record.oldPath);
     if (!withinOneFolder(record)) {
@@ -86,8 +92,7 @@ Undone undoRecord(UndoFiles& files, const JournalRecord& record, bool& written) 
                    " lie in different folders; undo gives a file back its name within its folder only");
         return Undone::Refused;
     }
-    const bool atNewName = files.isTheMovedFile(record.newPath, record);
-    const bool atOldName = files.isTheMovedFile(record.oldPath, record);
+    const bool atNewName = found.atNewName, atOldName = found.atOldName;
     if (atNewName) {
         // Both names: killed between the link of the new name and the unlink
         // of the old one; the file loses the new one.
@@ -126,13 +131,27 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     }
     UndoFiles files(dryRun);
     const Journal& records = journal.journal();
+    // The records left, last to first: never made or given back by an
+    // earlier undo, they are passed over.
+    std::vector<const JournalRecord*> order;
+    for (std::size_t i = records.records.size(); i > records.undone; --i) {
+        if (records.records[i - 1].isLeft()) order.push_back(&records.records[i - 1]);
+    }
+    // A real undo reads ahead; what it changed itself it asks again.
+    std::optional<IdentityReadAhead> readAhead;
+    if (!files.dryRun()) readAhead.emplace(order);
+    std::unordered_set<std::string> changed;  // names this undo gave or took away
     std::vector<const JournalRecord*> givenBack;
     std::size_t count[4] = {};  // of each Undone
-    for (std::size_t i = records.records.size(); i > records.undone; --i) {
-        const JournalRecord& record = records.records[i - 1];
-        if (!record.isLeft()) continue;  // never made, or given back by an earlier undo
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const JournalRecord& record = *order[k];
+        IdentityReadAhead::Found found = readAhead ? readAhead->take(k) : files.find(record);
+        if (readAhead && (changed.count(record.newPath) != 0 || changed.count(record.oldPath) != 0)) {
+            found = files.find(record);
+        }
         bool written = true;
-        const Undone undone = undoRecord(files, record, written);
+        const Undone undone = undoRecord(files, record, found, written);
+        if (undone == Undone::MovedBack) changed.insert({record.newPath, record.oldPath});
         ++count[static_cast<int>(undone)];
         if (undone == Undone::MovedBack || undone == Undone::AlreadyOld) givenBack.push_back(&record);
         // Stopped by a signal or failed output: the journal stays as it
