@@ -1,5 +1,6 @@
 #include "ui/console/journal/read_ahead.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/console/journal/system.h"
@@ -28,31 +29,49 @@ IdentityReadAhead::~IdentityReadAhead() {
 
 void IdentityReadAhead::work() {
     for (;;) {
-        std::size_t index = 0;
+        std::size_t first = 0, end = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            takenChanged_.wait(lock, [this] { return stopping_ || next_ >= order_.size() || next_ < taken_ + kWindow; });
+            const auto mayRead = [this] { return stopping_ || next_ >= order_.size() || next_ < taken_ + kWindow; };
+            if (!mayRead()) {
+                ++idle_;
+                takenChanged_.wait(lock, mayRead);
+                --idle_;
+            }
             if (stopping_ || next_ >= order_.size()) return;
-            index = next_++;
+            first = next_;
+            end = std::min(order_.size(), first + kChunk);
+            next_ = end;
         }
-        const JournalRecord& record = *order_[index];
-        const Found found{isTheMovedFileAt(record.newPath.c_str(), record), isTheMovedFileAt(record.oldPath.c_str(), record)};
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            found_[index] = found;
-            ready_[index] = 1;
+        for (std::size_t index = first; index < end; ++index) {
+            const JournalRecord& record = *order_[index];
+            const Found found{isTheMovedFileAt(record.newPath.c_str(), record),
+                              isTheMovedFileAt(record.oldPath.c_str(), record)};
+            bool wanted = false;
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                found_[index] = found;
+                ready_[index] = 1;
+                wanted = awaited_ == index;
+            }
+            if (wanted) readyChanged_.notify_one();
         }
-        readyChanged_.notify_all();
     }
 }
 
 IdentityReadAhead::Found IdentityReadAhead::take(std::size_t index) {
     std::unique_lock<std::mutex> lock(mutex_);
-    readyChanged_.wait(lock, [this, index] { return ready_[index] != 0; });
+    if (ready_[index] == 0) {
+        awaited_ = index;
+        readyChanged_.wait(lock, [this, index] { return ready_[index] != 0; });
+        awaited_ = SIZE_MAX;
+    }
     taken_ = index + 1;
+    const bool wake = idle_ > 0;
+    const Found found = found_[index];
     lock.unlock();
-    takenChanged_.notify_all();
-    return found_[index];
+    if (wake) takenChanged_.notify_all();
+    return found;
 }
 
 }  // namespace brindlemark::console

@@ -3,6 +3,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -24,6 +25,7 @@ public:
     };
     static constexpr std::size_t kWindow = 256;
     static constexpr unsigned kThreads = 4;
+    static constexpr std::size_t kChunk = 16;  // records a thread claims at once
 
     explicit IdentityReadAhead(std::vector<const JournalRecord*> order);
     ~IdentityReadAhead();
@@ -42,6 +44,8 @@ private:
     std::vector<char> ready_;
     std::size_t next_ = 0;   // the next record a thread reads
     std::size_t taken_ = 0;  // records undo has taken
+    std::size_t awaited_ = SIZE_MAX;  // the record undo waits for, if any
+    unsigned idle_ = 0;               // threads waiting for undo to take more
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable readyChanged_, takenChanged_;

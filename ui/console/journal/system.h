@@ -34,6 +34,11 @@ brindlemark::platform::SystemError flushToDisk(int fd);
 // as flushed.
 brindlemark::platform::SystemError flushFolder(const std::string& folder);
 
+// True when the folder at path lies on a network share (NFS, SMB, CIFS,
+// 9P, Ceph, AFS, or FUSE, which sshfs and the like are), where each ask of
+// the file system waits for the network.
+bool onNetworkShare(const std::string& path);
+
 // How the journal is flushed to disk; tests make it fail.
 extern int (*journalSync)(int fd);
 

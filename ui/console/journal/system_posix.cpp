@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -45,6 +46,23 @@ SystemError writeWhole(int fd, const std::string& text) {
 SystemError flushToDisk(int fd) {
     if (journalSync(fd) == 0) return {};
     return {"fsync", errno != 0 ? errno : EIO};
+}
+
+bool onNetworkShare(const std::string& path) {
+    struct statfs info;
+    if (statfs(path.c_str(), &info) != 0) return false;
+    switch (static_cast<unsigned long>(info.f_type)) {
+        case 0x6969:      // NFS
+        case 0x517B:      // SMB
+        case 0xFF534D42:  // CIFS
+        case 0xFE534D42:  // SMB2
+        case 0x01021997:  // 9P
+        case 0x00C36400:  // Ceph
+        case 0x5346414F:  // AFS
+        case 0x65735546:  // FUSE
+            return true;
+        default: return false;
+    }
 }
 
 SystemError flushFolder(const std::string& folder) {

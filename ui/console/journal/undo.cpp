@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/dry_run_file_system.h"
+#include "platform/path_parts.h"
 #include "platform/real_file_system.h"
 #include "rename/name_template.h"
 #include "ui/console/error_output.h"
@@ -137,9 +138,13 @@ int undoJournal(const std::string& journalPath, bool dryRun) {
     for (std::size_t i = records.records.size(); i > records.undone; --i) {
         if (records.records[i - 1].isLeft()) order.push_back(&records.records[i - 1]);
     }
-    // A real undo reads ahead; what it changed itself it asks again.
+    // A real undo on a network share reads ahead, where the waits for the
+    // network overlap; on a local disk the threads would only cost. What it
+    // changed itself it asks again.
     std::optional<IdentityReadAhead> readAhead;
-    if (!files.dryRun()) readAhead.emplace(order);
+    if (!files.dryRun() && !order.empty() && onNetworkShare(brindlemark::platform::folderOf(order.front()->newPath))) {
+        readAhead.emplace(order);
+    }
     std::unordered_set<std::string> changed;  // names this undo gave or took away
     std::vector<const JournalRecord*> givenBack;
     std::size_t count[4] = {};  // of each Undone
