@@ -159,51 +159,60 @@ int DryRunFileSystem::refusal(const std::string& from, const std::string& to, st
     return 0;
 }
 
-int DryRunFileSystem::moveNoReplace(const char* source, const char* target) {
+SystemError DryRunFileSystem::entryAt(const char* path) {
     const std::lock_guard<std::mutex> lock(model_);
-    std::string realSource, realTarget;
-    if (!locate(source, realSource)) return ENOENT;
+    std::string real;
+    if (!locate(path, real)) return {"stat", ENOENT};
+    const EntryFacts entry = lookAt(real);
+    return entry.error != 0 ? SystemError{"stat", entry.error} : SystemError{};
+}
+
+DryRunFileSystem::EntryFacts DryRunFileSystem::takeLook(const std::string& real) {
     // Nothing moves on disk in a dry run: what the entry was when it was
     // read ahead, it still is.
-    EntryFacts entry;
-    const auto looked = looked_.find(realSource);
-    if (looked != looked_.end()) {
-        entry = looked->second;
-        looked_.erase(looked);
-    } else {
-        entry = lookAt(realSource);
-    }
-    if (entry.error != 0) return entry.error;
-    if (std::strcmp(source, target) == 0) return 0;
+    const auto looked = looked_.find(real);
+    if (looked == looked_.end()) return lookAt(real);
+    const EntryFacts entry = looked->second;
+    looked_.erase(looked);
+    return entry;
+}
+
+SystemError DryRunFileSystem::moveEntry(const char* source, const char* target) {
+    const std::lock_guard<std::mutex> lock(model_);
+    std::string realSource, realTarget;
+    if (!locate(source, realSource)) return {"stat", ENOENT};
+    const EntryFacts entry = takeLook(realSource);
+    if (entry.error != 0) return {"stat", entry.error};
     if (locate(target, realTarget)) {
         struct stat existing;
-        if (lstat(realTarget.c_str(), &existing) == 0) return EEXIST;
-        if (errno != ENOENT) return errno;
+        if (lstat(realTarget.c_str(), &existing) == 0) return {"rename", EEXIST};
+        if (errno != ENOENT) return {"rename", errno};
     }
     const int refused = refusal(folderOf(source), folderOf(target), entry.owner, entry.attributes);
-    if (refused != 0) return refused;
+    if (refused != 0) return {"rename", refused};
     NameKey from, to;
-    if (!keyOf(source, from) || !keyOf(target, to)) return ENOENT;
+    if (!keyOf(source, from) || !keyOf(target, to)) return {"rename", ENOENT};
     taken_.erase(from);
     freed_.insert(from);
     freed_.erase(to);
     taken_[to] = realSource;
-    return 0;
+    return {};
 }
 
-int DryRunFileSystem::removeName(const char* path) {
+SystemError DryRunFileSystem::removeName(const char* path) {
+    const std::lock_guard<std::mutex> lock(model_);
     std::string real;
-    if (!entryOnDisk(path, real)) return ENOENT;
-    struct statx info;
-    if (statx(AT_FDCWD, real.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
+    if (!locate(path, real)) return {"stat", ENOENT};
+    const EntryFacts entry = lookAt(real);
+    if (entry.error != 0) return {"stat", entry.error};
     const std::string from = folderOf(path);
-    const int refused = refusal(from, from, info.stx_uid, setAttributes(info));
-    if (refused != 0) return refused;
+    const int refused = refusal(from, from, entry.owner, entry.attributes);
+    if (refused != 0) return {"unlink", refused};
     NameKey key;
-    if (!keyOf(path, key)) return ENOENT;
+    if (!keyOf(path, key)) return {"unlink", ENOENT};
     taken_.erase(key);
     freed_.insert(key);
-    return 0;
+    return {};
 }
 
 }  // namespace brindlemark::platform

@@ -18,3 +18,5 @@ if [ "${BENCH_MICRO:-1}" != 0 ]; then
 fi
 build/bench/bench/batch_bench --console build/bench/ui/brindlemark --floor build/bench/bench/rename_floor \
   --slowfs "$PWD/bench/slowfs.py" "$@"
+# The undo's goals: --undo of a 100,000-move run, and a run beside 10,000 journals.
+build/bench/bench/undo_bench --console build/bench/ui/brindlemark

@@ -25,7 +25,7 @@ class MoveTest : public TempFolderTest {
 protected:
     // A real move, as the batch asks for it: true when it was made.
     bool move(const std::string& source, const std::string& target) {
-        errno = real.moveNoReplace(source.c_str(), target.c_str());
+        errno = real.moveNoReplace(source.c_str(), target.c_str()).code;
         return errno == 0;
     }
     std::string make(const std::string& name, const std::string& content) {
@@ -74,7 +74,7 @@ TEST_F(MoveTest, DryRunTracksPretendedNamesAndMovesNothing) {
     {
         platform::DryRunFileSystem dryRun;
         const auto pretend = [&dryRun](const std::string& source, const std::string& target) {
-            return dryRun.moveNoReplace(source.c_str(), target.c_str());
+            return dryRun.moveNoReplace(source.c_str(), target.c_str()).code;
         };
         EXPECT_EQ(pretend(a, b), 0);
         EXPECT_EQ(pretend(c, b), EEXIST);                 // b is taken by now
@@ -94,7 +94,7 @@ TEST_F(MoveTest, DryRunTracksPretendedNamesAndMovesNothing) {
     EXPECT_EQ(read(c), "C");
     EXPECT_FALSE(exists(b));
     platform::DryRunFileSystem fresh;  // a new dry run knows no pretended name
-    EXPECT_EQ(fresh.moveNoReplace(b.c_str(), a.c_str()), ENOENT);
+    EXPECT_EQ(fresh.moveNoReplace(b.c_str(), a.c_str()).code, ENOENT);
 }
 
 // In a folder with the sticky bit only the file's owner, the folder's owner
@@ -117,7 +117,7 @@ TEST_F(MoveTest, DryRunFollowsTheStickyBitRule) {
         const std::string a = make("a", "A");
         ASSERT_EQ(chmod(folder.c_str(), c.sticky ? 01777 : 0777), 0);
         platform::DryRunFileSystem dryRun(c.mover);
-        EXPECT_EQ(dryRun.moveNoReplace(a.c_str(), (folder + "/b").c_str()), c.error);
+        EXPECT_EQ(dryRun.moveNoReplace(a.c_str(), (folder + "/b").c_str()).code, c.error);
     }
     ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
 }
@@ -128,7 +128,7 @@ TEST_F(MoveTest, DryRunFollowsTheStickyBitRule) {
 TEST_F(MoveTest, DryRunRefusesToMoveAMountPoint) {
     if (geteuid() != 0) GTEST_SKIP() << "only root may write into /";
     platform::DryRunFileSystem dryRun;
-    EXPECT_EQ(dryRun.moveNoReplace("/proc", "/proc-moved"), EBUSY);
+    EXPECT_EQ(dryRun.moveNoReplace("/proc", "/proc-moved").code, EBUSY);
 }
 
 // ---- The fallbacks of a real move, its system calls scripted --------------
