@@ -45,7 +45,6 @@ namespace {
 
 using namespace brindlemark::console;
 
-constexpr char DEFAULT_TEMPLATE[] = "%N - %S";
 constexpr char VERSION_TEXT[] = "Brindlemark 2.0";
 constexpr int EXIT_USAGE = 2;
 
@@ -128,7 +127,7 @@ using brindlemark::spctag::ID666Tag;
 using brindlemark::spctag::KIND_OPEN_FAILED;
 
 struct Options {
-    std::string nameTemplate = DEFAULT_TEMPLATE;
+    std::string nameTemplate = brindlemark::rename::NAME_TEMPLATE_DEFAULT;
     bool templateGiven = false;
     bool dryRun = false;
     bool recursive = false;
