@@ -1,6 +1,7 @@
 #include "ui/console/journal/read_ahead.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "ui/console/journal/system.h"
@@ -15,7 +16,13 @@ bool isTheMovedFileAt(const char* path, const JournalRecord& record) {
 IdentityReadAhead::IdentityReadAhead(std::vector<const JournalRecord*> order)
     : order_(std::move(order)), found_(order_.size()), ready_(order_.size(), 0) {
     const unsigned threads = order_.size() < kThreads ? static_cast<unsigned>(order_.size()) : kThreads;
-    for (unsigned i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
+    for (unsigned i = 0; i < threads; ++i) {
+        try {
+            threads_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: fewer read ahead, or none
+        }
+    }
 }
 
 IdentityReadAhead::~IdentityReadAhead() {
@@ -60,6 +67,10 @@ void IdentityReadAhead::work() {
 }
 
 IdentityReadAhead::Found IdentityReadAhead::take(std::size_t index) {
+    if (threads_.empty()) {  // no thread could be started: each record is asked in its turn
+        const JournalRecord& record = *order_[index];
+        return {isTheMovedFileAt(record.newPath.c_str(), record), isTheMovedFileAt(record.oldPath.c_str(), record)};
+    }
     std::unique_lock<std::mutex> lock(mutex_);
     if (ready_[index] == 0) {
         awaited_ = index;
