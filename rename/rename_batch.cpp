@@ -127,7 +127,9 @@ void nameSet(const NameTemplate& nameTemplate, ReadAhead& window, const NameStyl
         set.files.push_back(window[position].dropped);
         if (!window[position].opened || !isSpcKind(window[position].kind)) continue;
         buffers.tags.push_back(&window[position].tag);
-        set.largestTrack = std::max(set.largestTrack, trackNumberOf(window[position].tag));
+        set.largestTrack = std::max(set.largestTrack, trackNumberWritten(window[position].tag,
+                                                                         set.files.back()->path.c_str(),
+                                                                         nameTemplate.dialect()));
     }
     style.prepareSet(buffers.tags);
     if (buffers.named.size() < count) buffers.named.resize(count);
