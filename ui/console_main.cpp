@@ -50,7 +50,7 @@ constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] =
     "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json] [-u [--tag-encoding ENC]]\n"
-    "                   [--journal FILE | --no-journal] FILE...\n"
+    "                   [--fix-conflicts] [--journal FILE | --no-journal] FILE...\n"
     "       brindlemark --show [-r] [--tag-encoding ENC] FILE...\n"
     "       brindlemark --undo [-n] [JOURNAL | N]\n"
     "       brindlemark --runs\n"
@@ -73,6 +73,9 @@ constexpr char HELP[] =
     "                     by --show per folder; the default), utf-8, shift_jis\n"
     "                     or windows-1252\n"
     "  --json             print each outcome as one JSON object per line\n"
+    "  --fix-conflicts    tell apart the files of a folder that would get one new\n"
+    "                     name, or a name another file bears, by \" (2)\", \" (3)\"\n"
+    "                     before \".spc\", in the order the FILEs were given\n"
     "  --show             print each FILE's tag, its text decoded, as one JSON\n"
     "                     object per line\n"
     "  --journal FILE     write the run's journal to FILE\n"
@@ -109,7 +112,7 @@ constexpr char HELP[] =
     "\n"
     "Options always wanted can be set in $XDG_CONFIG_HOME/brindlemark/config\n"
     "(~/.config/brindlemark/config), one \"key = value\" a line: format,\n"
-    "unicode (yes or no) and tag-encoding.\n"
+    "unicode (yes or no), tag-encoding and fix-conflicts (yes or no).\n"
     "\n"
     "Exit status: 0 when every file was renamed or already bore its new name\n"
     "(--undo: every move was undone or needed nothing; --show: every FILE was\n"
@@ -138,6 +141,8 @@ struct Options {
     bool noJournal = false;
     bool unicode = false;
     bool unicodeGiven = false;  // -u on the command line, not the config file
+    bool fixConflicts = false;
+    bool fixConflictsGiven = false;  // on the command line, not the config file
     bool tagEncodingGiven = false;
     std::optional<brindlemark::console::TextEncoding> tagEncoding;  // none: decided per file
     std::string journal;  // --journal FILE
@@ -164,6 +169,7 @@ bool applyConfigFile(Options& options) {
     options.configFile = path;
     if (settings.format) options.nameTemplate = *settings.format;
     if (settings.unicode) options.unicode = *settings.unicode;
+    if (settings.fixConflicts) options.fixConflicts = *settings.fixConflicts;
     if (settings.tagEncodingSet) options.tagEncoding = settings.tagEncoding;
     return true;
 }
@@ -213,6 +219,8 @@ int renameFiles(const Options& options) {
     if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
     const brindlemark::rename::NameStyle& style =
         unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
+    brindlemark::rename::BatchSettings settings;
+    settings.fixConflicts = options.fixConflicts;
     // A stop signal ends the run between two files, once the file the batch
     // is on has its line.
     brindlemark::rename::renameDroppedFiles(nameTemplate, drop, fileSystem, style,
@@ -220,7 +228,7 @@ int renameFiles(const Options& options) {
                                                 output.add(outcome);
                                                 explainInvalidTemplate(outcome);
                                                 return !stopSignalled();
-                                            });
+                                            }, settings);
     endRunIfSignalled();
     if (dialogStyle.highBytesReplaced()) {
         printError("tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them");
@@ -290,7 +298,7 @@ int listJournalRuns() {
 }
 
 // Options without a short form.
-enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns };
+enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns, kFixConflicts };
 
 constexpr char kShortOptions[] = "+:f:nruhV";
 const option kLongOptions[] = {
@@ -305,6 +313,7 @@ const option kLongOptions[] = {
     {"runs", no_argument, nullptr, kRuns},
     {"journal", required_argument, nullptr, kJournal},
     {"no-journal", no_argument, nullptr, kNoJournal},
+    {"fix-conflicts", no_argument, nullptr, kFixConflicts},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -362,6 +371,7 @@ int main(int argc, char** argv) {
             case kUndo: options.undo = true; break;
             case kRuns: options.runs = true; break;
             case kNoJournal: options.noJournal = true; break;
+            case kFixConflicts: options.fixConflicts = options.fixConflictsGiven = true; break;
             case kJournal:
                 options.journal = optarg;
                 if (options.journal.empty()) return usageError("--journal needs a FILE");
@@ -383,7 +393,7 @@ int main(int argc, char** argv) {
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
         if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
-            options.unicodeGiven || options.tagEncodingGiven) {
+            options.unicodeGiven || options.tagEncodingGiven || options.fixConflictsGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
@@ -398,7 +408,8 @@ int main(int argc, char** argv) {
         return usageError("no FILE given");
     }
     // --show prints JSON already: --json beside it changes nothing.
-    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicodeGiven)) {
+    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicodeGiven ||
+                         options.fixConflictsGiven)) {
         return usageError("--show takes no other option but --recursive, --tag-encoding and --json");
     }
     if (options.tagEncodingGiven && !options.unicode && !options.show) {

@@ -136,6 +136,40 @@ TEST_F(Naming, ARunOverItsOwnOutputRenamesNothing) {
     }
 }
 
+// --fix-conflicts numbers the names a set would give twice in the order the
+// files were given; the dry run shows what the real run does, and undo moves
+// the numbered files back like any other.
+TEST_F(Naming, FixConflictsNumbersClashingNamesAndUndoPutsThemBack) {
+    put("Song.spc", spc("Kept", 1));  // outside the drop
+    put("a.spc", spc("Song", 2));
+    put("b.spc", spc("Song", 3));
+    put("c.spc", spc("Song", 4));
+    const std::vector<std::string> args{"--fix-conflicts", "-f", "%S", "a.spc", "b.spc", "c.spc"};
+    const std::string lines = "c.spc -> Song (4).spc\nb.spc -> Song (3).spc\na.spc -> Song (2).spc\n";
+    const auto before = snapshot();
+
+    const Outcome refused = run(dir, {"-n", "-f", "%S", "a.spc", "b.spc", "c.spc"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "c.spc != Song.spc\nb.spc != Song.spc\na.spc != Song.spc\n");
+
+    std::vector<std::string> dryArgs{"-n"};
+    dryArgs.insert(dryArgs.end(), args.begin(), args.end());
+    const Outcome dry = run(dir, dryArgs);
+    EXPECT_EQ(dry.exitCode, 0) << dry.err;
+    EXPECT_EQ(dry.out, lines);
+    EXPECT_EQ(snapshot(), before);
+
+    const Outcome real = run(dir, args);
+    EXPECT_EQ(real.exitCode, 0) << real.err;
+    EXPECT_EQ(real.out, lines);
+    EXPECT_EQ(names(), (std::set<std::string>{"Song.spc", "Song (2).spc", "Song (3).spc", "Song (4).spc"}));
+    EXPECT_EQ(read("Song (2).spc"), spc("Song", 2));  // the first given
+
+    const Outcome undo = run(dir, {"--undo"});
+    EXPECT_EQ(undo.exitCode, 0) << undo.out << undo.err;
+    EXPECT_EQ(snapshot(), before);
+}
+
 // Options set once in $XDG_CONFIG_HOME/brindlemark/config fill in for those
 // the command line does not give, in every mode.
 TEST_F(Naming, TheConfigFileSetsTheOptionsAUserAlwaysWants) {
@@ -155,6 +189,8 @@ TEST_F(Naming, TheConfigFileSetsTheOptionsAUserAlwaysWants) {
         {"format = %2N - %S\n", {"-n", "-f", "%S", "a.spc"}, 0, "a.spc -> Alpha.spc\n"},
         {"unicode = yes\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\xA9.spc\n"},
         {"unicode = yes\ntag-encoding = windows-1252\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\x83\xC2\xA9.spc\n"},
+        {"fix-conflicts = yes\n", {"-n", "-f", "%G", "a.spc", "cafe.spc"}, 0,
+         "cafe.spc -> Game (2).spc\na.spc -> Game.spc\n"},
         // Options the command line could not take together are no usage error from the file.
         {"unicode = yes\nformat = %S\n", {"--show", "missing.spc"}, 1, "{\"path\": \"missing.spc\", \"kind\": 0}\n"},
     };

@@ -38,19 +38,20 @@ struct File {
     std::uint16_t track;
 };
 
-// Writes the files, drops them in the row's order and gives the batch's
-// lines.
-Lines renameAll(const TempDir& folder, const char* nameTemplate, const std::vector<File>& files,
+// Writes the files, drops those named in drop in its order and gives the
+// batch's lines.
+Lines renameAll(const TempDir& folder, const char* nameTemplate, const std::vector<File>& files, const Lines& drop,
                 platform::FileSystem& fileSystem, const rename::BatchSettings& settings = rename::BatchSettings()) {
-    std::vector<rename::DroppedFile> drop;
     for (const File& file : files) {
         const std::size_t slash = file.name.find('/');
         if (slash != std::string::npos) mkdir(folder.pathOf(file.name.substr(0, slash)).c_str(), 0755);
-        drop.push_back({folder.write(file.name, spc(file.title, file.track)), false});
+        folder.write(file.name, spc(file.title, file.track));
     }
+    std::vector<rename::DroppedFile> dropped;
+    for (const std::string& name : drop) dropped.push_back({folder.pathOf(name), false});
     Lines lines;
-    rename::renameDroppedFiles(rename::NameTemplate(nameTemplate, rename::TemplateDialect::Console), drop, fileSystem,
-                               rename::NameStyle(), [&lines](const rename::FileOutcome& outcome) {
+    rename::renameDroppedFiles(rename::NameTemplate(nameTemplate, rename::TemplateDialect::Console), dropped,
+                               fileSystem, rename::NameStyle(), [&lines](const rename::FileOutcome& outcome) {
                                    lines.push_back(rename::outcomeLine(outcome));
                                    return true;
                                }, settings);
@@ -81,7 +82,49 @@ TEST(SetWidth, PadsEveryTrackOfASetToItsLargestNumber) {
         SCOPED_TRACE(c.what);
         const TempDir folder;
         platform::RealFileSystem fileSystem;
-        EXPECT_EQ(renameAll(folder, "%*N - %S", c.files, fileSystem), c.lines);
+        Lines drop;
+        for (const File& file : c.files) drop.push_back(file.name);
+        EXPECT_EQ(renameAll(folder, "%*N - %S", c.files, drop, fileSystem), c.lines);
+    }
+}
+
+TEST(NameClash, FilesOfASetGivenOneNameAreNumberedInTheOrderGiven) {
+    const struct {
+        const char* what;
+        std::vector<File> files;  // in the folder
+        Lines drop;
+        bool fix;
+        Lines lines;  // the last dropped first
+    } cases[] = {
+        {"without --fix-conflicts the second move is refused", {{"a.spc", "Song", 0}, {"b.spc", "Song", 0}},
+         {"a.spc", "b.spc"}, false, {"b.spc -> Song.spc", "a.spc != Song.spc"}},
+        {"two files of one set", {{"a.spc", "Song", 0}, {"b.spc", "Song", 0}}, {"a.spc", "b.spc"}, true,
+         {"b.spc -> Song (2).spc", "a.spc -> Song.spc"}},
+        {"a file outside the drop bears the name",
+         {{"Song.spc", "Kept", 0}, {"a.spc", "Song", 0}, {"b.spc", "Song", 0}}, {"a.spc", "b.spc"}, true,
+         {"b.spc -> Song (3).spc", "a.spc -> Song (2).spc"}},
+        {"a numbered name that is taken moves on",
+         {{"Song (2).spc", "Kept", 0}, {"a.spc", "Song", 0}, {"b.spc", "Song", 0}}, {"a.spc", "b.spc"}, true,
+         {"b.spc -> Song (3).spc", "a.spc -> Song.spc"}},
+        {"a numbered name another file of the set gets plain",
+         {{"a.spc", "Song", 0}, {"b.spc", "Song", 0}, {"c.spc", "Song (2)", 0}}, {"a.spc", "b.spc", "c.spc"}, true,
+         {"c.spc -> Song (2).spc", "b.spc -> Song (3).spc", "a.spc -> Song.spc"}},
+        {"a file of the drop that keeps its name bears it", {{"Song.spc", "", 0}, {"a.spc", "Song", 0}},
+         {"Song.spc", "a.spc"}, true, {"a.spc -> Song (2).spc", "Song.spc - ID666 tag did not contain any information"}},
+        {"a file given later moves away first", {{"a.spc", "Song", 0}, {"Song.spc", "Other", 0}},
+         {"a.spc", "Song.spc"}, true, {"Song.spc -> Other.spc", "a.spc -> Song.spc"}},
+        {"numbered names run again", {{"Song.spc", "Song", 0}, {"Song (2).spc", "Song", 0}},
+         {"Song.spc", "Song (2).spc"}, true, {"Song (2).spc -> Song (2).spc", "Song.spc -> Song.spc"}},
+        {"one file dropped twice moves once", {{"a.spc", "Song", 0}}, {"a.spc", "a.spc"}, true,
+         {"a.spc -> Song.spc", "a.spc is not an SPC"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempDir folder;
+        platform::RealFileSystem fileSystem;
+        rename::BatchSettings settings;
+        settings.fixConflicts = c.fix;
+        EXPECT_EQ(renameAll(folder, "%S", c.files, c.drop, fileSystem, settings), c.lines);
     }
 }
 
