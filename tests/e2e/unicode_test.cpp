@@ -134,6 +134,34 @@ TEST_F(Unicode, ShowDecidesTheEncodingOfEachFoldersFilesTogether) {
     }
 }
 
+// -u reads a folder's files as --show does: a title of one kanji is
+// Shift-JIS among Japanese titles and Windows-1252 among Western ones.
+TEST_F(Unicode, NamesOfAFoldersFilesAreDecodedAsTheirSetIsDecided) {
+    ASSERT_EQ(mkdir((dir + "/jp").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir((dir + "/en").c_str(), 0755), 0);
+    const struct {
+        const char* path;
+        std::string song;
+        const char* line;
+    } files[] = {
+        {"jp/1.spc", "\x90\xB9\x8C\x95\x93`\x90\xE0", "1.spc -> 聖剣伝説.spc"},
+        {"jp/2.spc", "\xE3\xC4", "2.spc -> 翔.spc"},
+        {"jp/3.spc", "\x8C\xF5", "3.spc -> 光.spc"},
+        {"en/1.spc", "\xE3\xC4", "1.spc -> ãÄ.spc"},
+        {"en/2.spc", "Caf\xE9 del Mar", "2.spc -> Café del Mar.spc"},
+    };
+    std::vector<std::string> args{"-u", "--no-journal", "-f", "%S"};
+    std::string lines;
+    for (const auto& file : files) {
+        put(file.path, spc(file.song));
+        args.emplace_back(file.path);
+        lines = file.line + std::string("\n") + lines;  // the last file first
+    }
+    const Outcome r = run(dir, args);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, lines);
+}
+
 TEST_F(Unicode, EncodingOptionsOutsideTheirUseAreUsageErrors) {
     put("a.spc", spc("Song"));
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
