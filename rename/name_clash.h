@@ -23,9 +23,11 @@ std::string numberedPath(const std::string& newPath, unsigned number);
 // Tells apart the new names of one set (a window the batch read ahead, its
 // files in the order the batch takes them: the last given first). named
 // holds each file's outcome by position, Renamed ones with their new path.
-// Taken in the order the files were given, the first file of a new name
-// keeps it and each further one gets the next " (2)", " (3)" that is free,
-// so that whatever order the moves are made in, the first given keeps the
+// A file that already bears its new name, or that name with " (N)" before
+// its ".spc", keeps it, so that a second run moves nothing. The others,
+// taken in the order the files were given: the first file of a new name
+// gets it and each further one the next " (2)", " (3)" that is free, so
+// that whatever order the moves are made in, the first given keeps the
 // plain name. A name is not free when another file of the set gets it, or
 // when an entry the file system opens bears it that is not one of the set's
 // files moving away before this one (a file outside the drop, or one that

@@ -115,6 +115,11 @@ TEST(NameClash, FilesOfASetGivenOneNameAreNumberedInTheOrderGiven) {
          {"a.spc", "Song.spc"}, true, {"Song.spc -> Other.spc", "a.spc -> Song.spc"}},
         {"numbered names run again", {{"Song.spc", "Song", 0}, {"Song (2).spc", "Song", 0}},
          {"Song.spc", "Song (2).spc"}, true, {"Song (2).spc -> Song (2).spc", "Song.spc -> Song.spc"}},
+        {"numbered names run again in the order a shell sorts them",
+         {{"Song.spc", "Song", 0}, {"Song (2).spc", "Song", 0}, {"Song (4).spc", "Song", 0}, {"a.spc", "Song", 0}},
+         {"Song (2).spc", "Song (4).spc", "Song.spc", "a.spc"}, true,
+         {"a.spc -> Song (3).spc", "Song.spc -> Song.spc", "Song (4).spc -> Song (4).spc",
+          "Song (2).spc -> Song (2).spc"}},
         {"one file dropped twice moves once", {{"a.spc", "Song", 0}}, {"a.spc", "a.spc"}, true,
          {"a.spc -> Song.spc", "a.spc is not an SPC"}},
     };
