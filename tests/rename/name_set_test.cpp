@@ -11,25 +11,14 @@
 
 #include "platform/real_file_system.h"
 #include "rename/rename_batch.h"
-#include "spcbuild/spc_builder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/titled_spc.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 namespace rename = brindlemark::rename;
 namespace platform = brindlemark::platform;
-
-// An SPC file with the title (and, when given, the track of its extended tag).
-spcbuild::Bytes spc(const std::string& title, std::uint16_t track = 0) {
-    spcbuild::TextTag tag;
-    tag.song = title;
-    spcbuild::Bytes bytes = spcbuild::spcWithTextTag(tag);
-    if (track != 0) {
-        spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, track << 8)}));
-    }
-    return bytes;
-}
 
 // A file of a table row: its name in the folder (perhaps in a sub-folder)
 // and its tag's title and track.
@@ -45,7 +34,7 @@ Lines renameAll(const TempDir& folder, const char* nameTemplate, const std::vect
     for (const File& file : files) {
         const std::size_t slash = file.name.find('/');
         if (slash != std::string::npos) mkdir(folder.pathOf(file.name.substr(0, slash)).c_str(), 0755);
-        folder.write(file.name, spc(file.title, file.track));
+        folder.write(file.name, titledSpc(file.title, file.track));
     }
     std::vector<rename::DroppedFile> dropped;
     for (const std::string& name : drop) dropped.push_back({folder.pathOf(name), false});

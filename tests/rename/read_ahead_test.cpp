@@ -15,6 +15,7 @@
 #include "rename/rename_batch.h"
 #include "spcbuild/spc_builder.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/titled_spc.h"
 
 namespace {
 
@@ -23,15 +24,7 @@ namespace rename = brindlemark::rename;
 namespace platform = brindlemark::platform;
 
 // An SPC file with the title (and, when given, the track of its extended tag).
-spcbuild::Bytes spc(const std::string& title, std::uint16_t track = 0) {
-    spcbuild::TextTag tag;
-    tag.song = title;
-    spcbuild::Bytes bytes = spcbuild::spcWithTextTag(tag);
-    if (track != 0) {
-        spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, track << 8)}));
-    }
-    return bytes;
-}
+spcbuild::Bytes spc(const std::string& title, std::uint16_t track = 0) { return titledSpc(title, track); }
 
 // The real file system, but the file at one path cannot be opened.
 class OneUnreadable final : public platform::FileSystem {
