@@ -91,6 +91,7 @@ private:
         Name& sharers = names_[plain];
         for (const std::size_t earlier : sharers.files) {
             if (window_[earlier].identity == window_[position].identity) {
+                file.outcome = named_[earlier].outcome;
                 file.newPath = named_[earlier].newPath;
                 return;
             }
