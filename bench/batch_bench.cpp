@@ -9,13 +9,19 @@
 // per file with strace, for files with and without the extended tag and with
 // the journal on and off, and the peak resident memory of the batch and of the
 // walk with GNU time. Prints one summary table, each goal with its figure and
-// whether it is met.
+// whether it is met. Last, where FUSE is to be had, the same console on a
+// network share: a FUSE file system that sleeps in every operation
+// (slowfs.py, started and stopped here) over a folder of its own, timed for
+// --show, --dry-run, a real run with its journal on local disk and --undo of
+// that run.
 //
 // Every program it starts runs with XDG_STATE_HOME inside the work folder, so
 // the journals of its runs never land in the user's own state folder.
 //
 //   batch_bench --console PATH --floor PATH [--files N] [--rounds R]
 //               [--trace-files M] [--show-before SECONDS] [--dir DIR] [--keep]
+//               [--slowfs PATH [--python PATH] [--share-files N] [--share-delay-ms MS]
+//                [--share-rounds R]]
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -25,6 +31,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -54,6 +61,11 @@ struct Options {
     int traceFiles = 1000;  // per-file figures are the difference of runs over 100 and 100 + M files
     double showBefore = -1;  // seconds of --show over 10,000 files before a change, when given
     bool keep = false;
+    std::string slowfs;               // the delaying FUSE file system; none: no network share row
+    std::string python = "/usr/bin/python3";  // the Python that has fusepy
+    int shareFiles = 500;
+    double shareDelayMs = 1;
+    int shareRounds = 3;
 };
 
 // The goals the summary judges.
@@ -65,6 +77,9 @@ constexpr double kCallsBaseGoal = 5;      // per renamed file without extended t
 constexpr double kCallsExtendedGoal = 6;  // the same with an extended tag
 constexpr double kJournalCallsGoal = 2;   // the journal's extra calls per renamed file
 constexpr int kShowLargeFiles = 10000;
+constexpr double kWalkMiBGoal = 64;       // peak memory of -r over 100,000 files, projected
+// On the network share: seconds for the whole run, per row below.
+constexpr double kShareShowGoal = 1.0, kShareDryRunGoal = 1.5, kShareJournaledGoal = 3.0, kShareUndoGoal = 3.0;
 
 enum class Mix { Realistic, BaseOnly, ExtendedOnly };
 
@@ -365,10 +380,15 @@ bool parseOptions(int argc, char** argv, Options& o) {
         else if (a == "--trace-files" && hasValue) o.traceFiles = std::atoi(argv[++i]);
         else if (a == "--show-before" && hasValue) o.showBefore = std::atof(argv[++i]);
         else if (a == "--keep") o.keep = true;
+        else if (a == "--slowfs" && hasValue) o.slowfs = argv[++i];
+        else if (a == "--python" && hasValue) o.python = argv[++i];
+        else if (a == "--share-files" && hasValue) o.shareFiles = std::atoi(argv[++i]);
+        else if (a == "--share-delay-ms" && hasValue) o.shareDelayMs = std::atof(argv[++i]);
+        else if (a == "--share-rounds" && hasValue) o.shareRounds = std::atoi(argv[++i]);
         else return false;
     }
     return !o.console.empty() && !o.floor.empty() && o.files > 0 && o.rounds > 0 && o.traceFiles > 0 &&
-           (o.showBefore < 0 || o.showBefore > 0);
+           (o.showBefore < 0 || o.showBefore > 0) && o.shareFiles > 0 && o.shareDelayMs >= 0 && o.shareRounds > 0;
 }
 
 std::string fixed(double value, int decimals) {
@@ -388,6 +408,112 @@ double median(std::vector<double> values) {
     return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
+
+// ---- A network share ------------------------------------------------------------
+
+enum ShareRow { ShareShow, ShareDryRun, ShareJournaled, ShareUndo, ShareRows };
+
+struct ShareFigures {
+    std::string note;  // why nothing was measured; empty when it was
+    double seconds[ShareRows] = {-1, -1, -1, -1};
+    int done[ShareRows] = {};  // files shown, renamed or moved back in the last round
+    bool failed = false;
+};
+
+bool onOtherDevice(const std::string& mountPoint, const std::string& parent) {
+    struct stat inner {}, outer {};
+    return stat(mountPoint.c_str(), &inner) == 0 && stat(parent.c_str(), &outer) == 0 && inner.st_dev != outer.st_dev;
+}
+
+// Why FUSE cannot be used here, or "" when it can.
+std::string whyNoFuse(const Options& o) {
+    if (o.slowfs.empty()) return "no --slowfs given";
+    if (access("/dev/fuse", R_OK | W_OK) != 0) return "no /dev/fuse";
+    if (!onPath("fusermount3") && !onPath("fusermount")) return "no fusermount (package fuse3)";
+    if (runProgram({o.python, "-c", "import fusepy"}, "/dev/null").status != 0) {
+        return o.python + " has no fusepy (package python3-fusepy)";
+    }
+    return "";
+}
+
+// Mounts the delaying file system over root at mountPoint and gives its
+// process, or 0 when it did not come up within 10 seconds.
+pid_t mountSlowShare(const Options& o, const std::string& root, const std::string& mountPoint, const std::string& log) {
+    char delay[32];
+    std::snprintf(delay, sizeof delay, "%.6f", o.shareDelayMs / 1000);
+    const char* args[] = {o.python.c_str(), o.slowfs.c_str(), root.c_str(), mountPoint.c_str(), delay, nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    const bool started =
+        posix_spawnp(&pid, args[0], &actions, nullptr, const_cast<char* const*>(args), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (!started) return 0;
+    const std::string parent = mountPoint.substr(0, mountPoint.rfind('/'));
+    for (int tries = 0; tries < 100 && !onOtherDevice(mountPoint, parent); ++tries) usleep(100 * 1000);
+    if (onOtherDevice(mountPoint, parent)) return pid;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return 0;
+}
+
+void unmountSlowShare(pid_t pid, const std::string& mountPoint) {
+    const char* tool = onPath("fusermount3") ? "fusermount3" : "fusermount";
+    runProgram({tool, "-u", mountPoint}, "/dev/null");
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
+// Times the console on the share: --show, --dry-run, a real run with its
+// journal on local disk, and --undo of that run, in each round.
+ShareFigures measureShare(const Options& o, const std::string& console, const std::string& work) {
+    ShareFigures figures;
+    figures.note = whyNoFuse(o);
+    if (!figures.note.empty()) return figures;
+    const std::string root = work + "/share-root", mountPoint = work + "/share", out = work + "/share-output.txt";
+    FileSet local;
+    if (mkdir(mountPoint.c_str(), 0755) != 0 || !makeSet(root, Mix::Realistic, o.shareFiles, local)) {
+        figures.note = "cannot make the share's files in " + work;
+        return figures;
+    }
+    const pid_t server = mountSlowShare(o, root, mountPoint, work + "/slowfs.log");
+    if (server == 0) {
+        figures.note = "the FUSE file system did not come up (see " + work + "/slowfs.log)";
+        removeSet(local);
+        rmdir(mountPoint.c_str());
+        return figures;
+    }
+    std::fprintf(stderr, "batch_bench: %d files on a share of %.1f ms per operation\n", o.shareFiles, o.shareDelayMs);
+    FileSet shared = local;
+    for (std::string& path : shared.paths) path = mountPoint + path.substr(root.size());
+    const std::vector<std::string> commands[ShareRows] = {
+        withFiles({console, "--show"}, shared), withFiles({console, "--dry-run", "--no-journal"}, shared),
+        withFiles({console}, shared), {console, "--undo"}};
+    std::vector<double> seconds[ShareRows];
+    for (int round = 0; round < o.shareRounds; ++round) {
+        for (int row = 0; row < ShareRows; ++row) {
+            const Run r = runProgram(commands[row], out);
+            const std::string output = readWhole(out);
+            figures.done[row] = row == ShareShow ? countOccurrences(output, "\n") : countOccurrences(output, " -> ");
+            figures.failed = figures.failed || r.status != 0;
+            seconds[row].push_back(r.seconds);
+        }
+        restoreNames(local);  // should the undo have left any
+    }
+    unmountSlowShare(server, mountPoint);
+    for (int row = 0; row < ShareRows; ++row) figures.seconds[row] = median(seconds[row]);
+    if (!o.keep) {
+        removeSet(local);
+        rmdir(mountPoint.c_str());
+        for (const char* name : {"share-output.txt", "share-output.txt.err", "slowfs.log"}) {
+            unlink((work + "/" + name).c_str());
+        }
+    }
+    return figures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -395,7 +521,9 @@ int main(int argc, char** argv) {
     if (!parseOptions(argc, argv, o)) {
         std::fprintf(stderr,
                      "usage: batch_bench --console PATH --floor PATH [--files N] [--rounds R]\n"
-                     "                   [--trace-files M] [--show-before SECONDS] [--dir DIR] [--keep]\n");
+                     "                   [--trace-files M] [--show-before SECONDS] [--dir DIR] [--keep]\n"
+                     "                   [--slowfs PATH [--python PATH] [--share-files N] [--share-delay-ms MS]\n"
+                     "                    [--share-rounds R]]\n");
         return 2;
     }
     std::string work = o.dir;
@@ -521,6 +649,9 @@ int main(int argc, char** argv) {
         }
     }
 
+    const ShareFigures share = measureShare(o, o.console, work);
+    failed = failed || share.failed;
+
     // The goals: each figure and whether it is met.
     const double batchRatio = mid[NoJournal] / mid[Floor], journalRatio = mid[Journaled] / mid[NoJournal],
                  showRatio = mid[Show] / mid[ReadFloor];
@@ -623,7 +754,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%-44s %11s %11s %9s %4s\n", "  -r, per file from 1,000 to 10,000 (KiB)",
                 walkMeasured ? fixed(std::max(0.0, walkPerFile), 3).c_str() : "n/a", "", "<= ~1",
-                verdict(walkMeasured, walkAt100000 < 100 * 1024));
+                verdict(walkMeasured, walkAt100000 < kWalkMiBGoal * 1024));
 
     // 1 KiB a file is what keeps 100,000 files under 100 MiB; the projection
     // from the two walks decides, so that the fixed start-up cost counts too.
@@ -649,8 +780,26 @@ int main(int argc, char** argv) {
     std::printf(goalLine, "peak memory of the batch --no-journal (MiB)", fixed(peak[PeakNoJournal] / 1024, 1).c_str(),
                 "< 16", verdict(peak[PeakNoJournal] >= 0, peakMet));
     std::printf(goalLine, "-r over 100,000 files, projected from the two walks (MiB)",
-                walkMeasured ? fixed(walkAt100000 / 1024, 0).c_str() : "n/a", "< 100",
-                verdict(walkMeasured, walkAt100000 < 100 * 1024));
+                walkMeasured ? fixed(walkAt100000 / 1024, 0).c_str() : "n/a", ("< " + fixed(kWalkMiBGoal, 0)).c_str(),
+                verdict(walkMeasured, walkAt100000 < kWalkMiBGoal * 1024));
+    const char* const shareNames[ShareRows] = {"--show", "--dry-run --no-journal", "real run, journal on local disk",
+                                               "--undo of that run"};
+    const double shareGoals[ShareRows] = {kShareShowGoal, kShareDryRunGoal, kShareJournaledGoal, kShareUndoGoal};
+    for (int row = 0; row < ShareRows; ++row) {
+        char what[96];
+        std::snprintf(what, sizeof what, "network share, %d files, %s (s)", o.shareFiles, shareNames[row]);
+        const bool measured = share.seconds[row] >= 0;
+        std::printf(goalLine, what, fixed(share.seconds[row], 2).c_str(), goalText("", shareGoals[row]).c_str(),
+                    verdict(measured, share.seconds[row] <= shareGoals[row]));
+    }
+    if (share.note.empty()) {
+        std::printf("(network share: slowfs.py, %.1f ms in every operation, median of %d rounds; done: %d shown, %d and"
+                    " %d renamed, %d moved back)\n",
+                    o.shareDelayMs, o.shareRounds, share.done[ShareShow], share.done[ShareDryRun],
+                    share.done[ShareJournaled], share.done[ShareUndo]);
+    } else {
+        std::printf("(network share skipped: %s)\n", share.note.c_str());
+    }
 
     if (!consoleBase.byName.empty()) {
         std::printf("\nconsole front end, system calls per file by name (without / with extended tag;"

@@ -47,27 +47,25 @@ private:
 
 // bytes in UTF-16, as codePage reads them; false when a sequence is
 // invalid there, which the A calls would turn into U+FFFD and so into
-// another name.
+// another name. One call: a byte never makes more than one UTF-16 unit.
 bool toWide(UINT codePage, const std::string& bytes, std::wstring& wide) {
-    wide.clear();
+    wide.resize(bytes.size());
     if (bytes.empty()) return true;
-    const int length = static_cast<int>(bytes.size());
-    const int size = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return false;
-    wide.resize(static_cast<std::size_t>(size));
-    return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, &wide[0], size) == size;
+    const int size = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                                         &wide[0], static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(size > 0 ? size : 0));
+    return size > 0;
 }
 
 // The 8-bit form DragQueryFileA gives of a wide path: the ANSI code page's
 // characters, look-alikes ("best fit") or question marks for the others.
+// One call: a UTF-16 unit never makes more than three bytes (UTF-8's most).
 void toAnsi(const std::wstring& wide, std::string& bytes) {
-    bytes.clear();
+    bytes.resize(3 * wide.size());
     if (wide.empty()) return;
-    const int length = static_cast<int>(wide.size());
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) return;
-    bytes.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), length, &bytes[0], size, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &bytes[0],
+                                         static_cast<int>(bytes.size()), nullptr, nullptr);
+    bytes.resize(static_cast<std::size_t>(size > 0 ? size : 0));
 }
 
 // A path Win32 hands to the file system untouched: "\\?\" and its NT
@@ -125,6 +123,7 @@ SystemError readDroppedPaths(void* drop, std::vector<DroppedPath>& paths) {
     // program has turned them to the OEM one.
     const UINT fileCallsCodePage = AreFileApisANSI() ? CP_ACP : CP_OEMCP;
     std::wstring dropped, reread;
+    std::string ansi;  // scratch: each path then takes only the bytes it needs
     // The paths follow one another, each ended by a NUL unit, the list by an
     // empty one; nothing is read past the block.
     for (const char* at = block.data() + header.pFiles; at + unit <= end && !isNul(at);) {
@@ -138,7 +137,8 @@ SystemError readDroppedPaths(void* drop, std::vector<DroppedPath>& paths) {
             // offset.
             dropped.resize(static_cast<std::size_t>(stop - at) / unit);
             if (!dropped.empty()) std::memcpy(&dropped[0], at, static_cast<std::size_t>(stop - at));
-            toAnsi(dropped, path.path);
+            toAnsi(dropped, ansi);
+            path.path.assign(ansi);
         } else {
             // An 8-bit drop holds its paths in the dropping program's code
             // page, which is not necessarily this one.

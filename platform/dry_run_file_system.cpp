@@ -25,6 +25,9 @@ constexpr std::uint64_t kLockedAttributes = STATX_ATTR_IMMUTABLE | STATX_ATTR_AP
 // Symlinks followed in a row before a path reads as naming no file, as the
 // kernel gives up (ELOOP).
 constexpr int kMaxLinksFollowed = 40;
+// Entries looked at ahead of their moves that are kept at most; past that
+// the rest are looked at when they move.
+constexpr std::size_t kMaxEntriesLookedAt = 4096;
 
 bool hasEffectiveCapability(unsigned capability) {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -93,18 +96,39 @@ bool DryRunFileSystem::locate(const std::string& path, std::string& onDisk) {
     return freed_.count(key) == 0;
 }
 
-ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
-    std::unique_lock<std::mutex> lock(model_);
-    if (taken_.empty() && freed_.empty()) {
-        lock.unlock();
-        return ReadOnlyFile::open(path);
+DryRunFileSystem::EntryFacts DryRunFileSystem::lookAt(const std::string& real) {
+    EntryFacts facts;
+    struct statx info;
+    if (statx(AT_FDCWD, real.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) {
+        facts.error = errno;
+    } else {
+        facts.owner = info.stx_uid;
+        facts.attributes = setAttributes(info);
     }
-    // The file the real run would open once the pretended moves are made:
-    // symlinks followed through the pretended names.
-    std::string current = path;
+    return facts;
+}
+
+ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
+    // The entry the batch may move next is looked at now, while the drop's
+    // other files are read too.
     std::string real;
+    if (entryOnDisk(path, real)) {
+        const EntryFacts facts = lookAt(real);
+        const std::lock_guard<std::mutex> lock(model_);
+        if (looked_.size() < kMaxEntriesLookedAt) looked_[real] = facts;
+    }
+    bool pretended = false;
+    {
+        const std::lock_guard<std::mutex> lock(model_);
+        pretended = !taken_.empty() || !freed_.empty();
+    }
+    if (!pretended) return ReadOnlyFile::open(path);
+    // The file the real run would open once the pretended moves are made:
+    // symlinks followed through the pretended names. The model is asked
+    // under its lock; the links are read outside it.
+    std::string current = path;
     for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
-        if (!locate(current, real)) break;
+        if (!entryOnDisk(current, real)) break;
         char link[PATH_MAX];
         const ssize_t length = readlink(real.c_str(), link, sizeof link);
         if (length <= 0 || static_cast<std::size_t>(length) >= sizeof link) return ReadOnlyFile::open(real.c_str());
@@ -135,42 +159,60 @@ int DryRunFileSystem::refusal(const std::string& from, const std::string& to, st
     return 0;
 }
 
-int DryRunFileSystem::moveNoReplace(const char* source, const char* target) {
+SystemError DryRunFileSystem::entryAt(const char* path) {
+    const std::lock_guard<std::mutex> lock(model_);
+    std::string real;
+    if (!locate(path, real)) return {"stat", ENOENT};
+    const EntryFacts entry = lookAt(real);
+    return entry.error != 0 ? SystemError{"stat", entry.error} : SystemError{};
+}
+
+DryRunFileSystem::EntryFacts DryRunFileSystem::takeLook(const std::string& real) {
+    // Nothing moves on disk in a dry run: what the entry was when it was
+    // read ahead, it still is.
+    const auto looked = looked_.find(real);
+    if (looked == looked_.end()) return lookAt(real);
+    const EntryFacts entry = looked->second;
+    looked_.erase(looked);
+    return entry;
+}
+
+SystemError DryRunFileSystem::moveEntry(const char* source, const char* target) {
     const std::lock_guard<std::mutex> lock(model_);
     std::string realSource, realTarget;
-    if (!locate(source, realSource)) return ENOENT;
-    struct statx info;
-    if (statx(AT_FDCWD, realSource.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
-    if (std::strcmp(source, target) == 0) return 0;
+    if (!locate(source, realSource)) return {"stat", ENOENT};
+    const EntryFacts entry = takeLook(realSource);
+    if (entry.error != 0) return {"stat", entry.error};
     if (locate(target, realTarget)) {
         struct stat existing;
-        if (lstat(realTarget.c_str(), &existing) == 0) return EEXIST;
-        if (errno != ENOENT) return errno;
+        if (lstat(realTarget.c_str(), &existing) == 0) return {"rename", EEXIST};
+        if (errno != ENOENT) return {"rename", errno};
     }
-    const int refused = refusal(folderOf(source), folderOf(target), info.stx_uid, setAttributes(info));
-    if (refused != 0) return refused;
+    const int refused = refusal(folderOf(source), folderOf(target), entry.owner, entry.attributes);
+    if (refused != 0) return {"rename", refused};
     NameKey from, to;
-    if (!keyOf(source, from) || !keyOf(target, to)) return ENOENT;
+    if (!keyOf(source, from) || !keyOf(target, to)) return {"rename", ENOENT};
     taken_.erase(from);
     freed_.insert(from);
     freed_.erase(to);
     taken_[to] = realSource;
-    return 0;
+    return {};
 }
 
-int DryRunFileSystem::removeName(const char* path) {
+SystemError DryRunFileSystem::removeName(const char* path) {
+    const std::lock_guard<std::mutex> lock(model_);
     std::string real;
-    if (!entryOnDisk(path, real)) return ENOENT;
-    struct statx info;
-    if (statx(AT_FDCWD, real.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_UID, &info) != 0) return errno;
+    if (!locate(path, real)) return {"stat", ENOENT};
+    const EntryFacts entry = lookAt(real);
+    if (entry.error != 0) return {"stat", entry.error};
     const std::string from = folderOf(path);
-    const int refused = refusal(from, from, info.stx_uid, setAttributes(info));
-    if (refused != 0) return refused;
+    const int refused = refusal(from, from, entry.owner, entry.attributes);
+    if (refused != 0) return {"unlink", refused};
     NameKey key;
-    if (!keyOf(path, key)) return ENOENT;
+    if (!keyOf(path, key)) return {"unlink", ENOENT};
     taken_.erase(key);
     freed_.insert(key);
-    return 0;
+    return {};
 }
 
 }  // namespace brindlemark::platform

@@ -2,6 +2,8 @@
 #define BRINDLEMARK_PLATFORM_DRY_RUN_FILE_SYSTEM_H
 
 #ifndef _WIN32
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -42,12 +44,19 @@ public:
     explicit DryRunFileSystem(const Mover& mover = Mover::ofThisProcess());
 
     ReadOnlyFile openForReading(const char* path) override;
-    int moveNoReplace(const char* source, const char* target) override;
-    bool entryOnDisk(const std::string& path, std::string& onDisk) override;
+
+    // Where the entry that path names lies on disk now: path itself, or the
+    // path a pretended move took it from. False when a pretended move took
+    // it away.
+    bool entryOnDisk(const std::string& path, std::string& onDisk);
     // Pretends to remove the name path of an entry, as unlink would, when
-    // the kernel would allow it (the rules of a move out of its folder): 0,
-    // or the error number unlink would give.
-    int removeName(const char* path);
+    // the kernel would allow it (the rules of a move out of its folder); on
+    // failure the error unlink would give.
+    SystemError removeName(const char* path);
+
+protected:
+    SystemError entryAt(const char* path) override;
+    SystemError moveEntry(const char* source, const char* target) override;
 
 private:
     // An entry's name within a folder known by device and inode.
@@ -68,6 +77,17 @@ private:
 
     // entryOnDisk with the lock held.
     bool locate(const std::string& path, std::string& real);
+    // An entry as a pretended move looks at it (statx, symlinks not
+    // followed): the error, or its owner and attributes.
+    struct EntryFacts {
+        int error = 0;
+        std::uint32_t owner = 0;
+        std::uint64_t attributes = 0;
+    };
+    static EntryFacts lookAt(const std::string& real);
+    // The entry at real as a move finds it, with the lock held: as it was
+    // looked at when it was read ahead (that look is used up), or now.
+    EntryFacts takeLook(const std::string& real);
     FolderFacts& folder(const std::string& path);
     bool keyOf(const std::string& path, NameKey& key);
     int refusal(const std::string& from, const std::string& to, std::uint32_t entryOwner,
@@ -77,6 +97,10 @@ private:
     std::set<NameKey> freed_;              // names taken away
     // Folders already looked at: a drop's files mostly share one.
     std::unordered_map<std::string, FolderFacts> folders_;
+    // Entries looked at when they were opened for reading, by the path they
+    // have on disk, each taken by the move that needs it: a drop's files are
+    // read ahead by several threads at once, so their round trips overlap.
+    std::unordered_map<std::string, EntryFacts> looked_;
     Mover mover_;
     std::mutex model_;  // guards the maps above
 };

@@ -1,9 +1,10 @@
 #ifndef BRINDLEMARK_PLATFORM_FILE_SYSTEM_H
 #define BRINDLEMARK_PLATFORM_FILE_SYSTEM_H
 
-#include <string>
+#include <cstring>
 
 #include "platform/read_only_file.h"
+#include "platform/system_error.h"
 
 namespace brindlemark::platform {
 
@@ -19,24 +20,23 @@ public:
     virtual ReadOnlyFile openForReading(const char* path) = 0;
 
     // Gives the entry at source the name target. Never replaces an existing
-    // entry. When target is source itself, succeeds without touching
-    // anything as long as the entry exists. 0 on success; otherwise the
-    // system's error number (errno, or GetLastError on Windows), and nothing
-    // was moved.
-    virtual int moveNoReplace(const char* source, const char* target) = 0;
-
-    // Where the entry that path names lies on disk now: path itself, or, in
-    // a dry run, the path a pretended move took it from. False when a
-    // pretended move took it away.
-    virtual bool entryOnDisk(const std::string& path, std::string& onDisk) {
-        onDisk = path;
-        return true;
+    // entry. When target is source itself (a file that already bears its new
+    // name), succeeds without touching anything as long as the entry exists.
+    // On failure the system's code (errno, or GetLastError on Windows), and
+    // nothing was moved.
+    SystemError moveNoReplace(const char* source, const char* target) {
+        return std::strcmp(source, target) == 0 ? entryAt(source) : moveEntry(source, target);
     }
 
 protected:
     FileSystem() = default;
     FileSystem(const FileSystem&) = default;
     FileSystem& operator=(const FileSystem&) = default;
+
+    // Success when there is an entry at path (a symbolic link not followed).
+    virtual SystemError entryAt(const char* path) = 0;
+    // Moves the entry at source to target, another path, never replacing.
+    virtual SystemError moveEntry(const char* source, const char* target) = 0;
 };
 
 }  // namespace brindlemark::platform

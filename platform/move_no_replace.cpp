@@ -33,8 +33,8 @@ const MoveCalls kSystemCalls = {
 };
 
 // The steps of a move once the folder is open: 0 or an errno.
-using FolderSteps = int (*)(const MoveCalls& calls, int folder, const char* from, const char* to,
-                            RenameFlagRefusals* refusals);
+using FolderSteps = int (*)(const MoveCalls& calls, int folder, const std::string& folderPath, const char* from,
+                            const char* to, RenameFlagRefusals* refusals);
 
 // True when source and target name entries of one folder.
 bool inOneFolder(const char* source, const char* target) {
@@ -51,9 +51,10 @@ bool inOneFolder(const char* source, const char* target) {
 int inCommonFolder(const char* source, const char* target, const MoveCalls& calls, FolderSteps steps,
                    RenameFlagRefusals* refusals) {
     if (!inOneFolder(source, target)) return EINVAL;
-    const FileDescriptor folder(calls.openFolder(folderOf(source).c_str()));
+    const std::string folderPath = folderOf(source);
+    const FileDescriptor folder(calls.openFolder(folderPath.c_str()));
     if (!folder.valid()) return errno;
-    return steps(calls, folder.get(), nameOf(source), nameOf(target), refusals);
+    return steps(calls, folder.get(), folderPath, nameOf(source), nameOf(target), refusals);
 }
 
 // Removes the name from once the name to links the same entry; if that
@@ -65,26 +66,58 @@ int unlinkOrTakeBack(const MoveCalls& calls, int folder, const char* from, const
     return cause;
 }
 
-int linkThenUnlinkAt(const MoveCalls& calls, int folder, const char* from, const char* to, RenameFlagRefusals*) {
+int linkThenUnlinkAt(const MoveCalls& calls, int folder, const std::string&, const char* from, const char* to,
+                     RenameFlagRefusals*) {
     if (calls.linkat(folder, from, folder, to, 0) != 0) return errno;
     return unlinkOrTakeBack(calls, folder, from, to);
 }
 
-// The fallbacks once the folder is open.
-int moveWithinFolder(const MoveCalls& calls, int folder, const char* from, const char* to,
-                     RenameFlagRefusals* refusals) {
-    struct stat folderFacts;
-    const bool deviceKnown = refusals != nullptr && calls.fstatat(folder, "", &folderFacts, AT_EMPTY_PATH) == 0;
-    int refusal = deviceKnown ? refusals->refusalOn(folderFacts.st_dev) : 0;
+// Learns the device of the open folder and tells refusals which device
+// folderPath lies on; false when there are no refusals to keep or the folder
+// cannot be looked at.
+bool lookAtFolder(const MoveCalls& calls, int folder, const std::string& folderPath, RenameFlagRefusals* refusals,
+                  dev_t& device) {
+    struct stat facts;
+    if (refusals == nullptr || calls.fstatat(folder, "", &facts, AT_EMPTY_PATH) != 0) return false;
+    device = facts.st_dev;
+    refusals->noteFolder(folderPath, device);
+    return true;
+}
+
+bool flagRefused(int error) { return error == EINVAL || error == ENOSYS; }
+
+// The move with RENAME_NOREPLACE relative to the folder: 0 or the errno; a
+// refusal of the flag is remembered for the device when it is known.
+int renameWithFlag(const MoveCalls& calls, int folder, const char* from, const char* to, RenameFlagRefusals* refusals,
+                   const dev_t* device) {
+    if (calls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
+    const int error = errno;
+    if (flagRefused(error) && device != nullptr) refusals->remember(*device, error);
+    return error;
+}
+
+// The fallbacks once the folder is open. A device known to refuse the flag
+// (the folder's path last seen on it) is not asked it; before the plain
+// rename of step 4 the folder's device is looked at again, as the path may
+// lie on another device by now.
+int moveWithinFolder(const MoveCalls& calls, int folder, const std::string& folderPath, const char* from,
+                     const char* to, RenameFlagRefusals* refusals) {
+    dev_t device = 0;
+    const bool remembered = refusals != nullptr && refusals->deviceOfFolder(folderPath, device);
+    const bool known = remembered || lookAtFolder(calls, folder, folderPath, refusals, device);
+    int refusal = known ? refusals->refusalOn(device) : 0;
     if (refusal == 0) {
-        if (calls.renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
-        refusal = errno;
-        if (refusal != EINVAL && refusal != ENOSYS) return refusal;
-        if (deviceKnown) refusals->remember(folderFacts.st_dev, refusal);
+        refusal = renameWithFlag(calls, folder, from, to, refusals, known ? &device : nullptr);
+        if (!flagRefused(refusal)) return refusal;
     }
     if (calls.linkat(folder, from, folder, to, 0) == 0) return unlinkOrTakeBack(calls, folder, from, to);
     const int linkRefusal = errno;
     if (refusal != EINVAL || (linkRefusal != EPERM && linkRefusal != EOPNOTSUPP)) return linkRefusal;
+    if (remembered && lookAtFolder(calls, folder, folderPath, refusals, device) && refusals->refusalOn(device) == 0) {
+        refusal = renameWithFlag(calls, folder, from, to, refusals, &device);
+        if (!flagRefused(refusal)) return refusal;
+        if (refusal != EINVAL) return linkRefusal;
+    }
     // Neither a rename that refuses to replace nor a link: look, then rename.
     struct stat info;
     if (calls.fstatat(folder, to, &info, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
@@ -110,6 +143,19 @@ void RenameFlagRefusals::remember(dev_t device, int refusal) {
         if (refused.first == device) return;
     }
     refused_.emplace_back(device, refusal);
+}
+
+void RenameFlagRefusals::noteFolder(const std::string& folderPath, dev_t device) {
+    const std::lock_guard<std::mutex> held(lock_);
+    lastFolder_ = folderPath;
+    lastFolderDevice_ = device;
+}
+
+bool RenameFlagRefusals::deviceOfFolder(const std::string& folderPath, dev_t& device) const {
+    const std::lock_guard<std::mutex> held(lock_);
+    if (lastFolder_.empty() || lastFolder_ != folderPath) return false;
+    device = lastFolderDevice_;
+    return true;
 }
 
 bool RenameFlagRefusals::any() const {

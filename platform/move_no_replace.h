@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <mutex>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -36,10 +37,16 @@ public:
     void remember(dev_t device, int refusal);
     // True once any device refused.
     bool any() const;
+    // The folder last looked at and its device, so that the moves of one
+    // folder look at it once: false when folderPath is not that folder.
+    void noteFolder(const std::string& folderPath, dev_t device);
+    bool deviceOfFolder(const std::string& folderPath, dev_t& device) const;
 
 private:
     mutable std::mutex lock_;
     std::vector<std::pair<dev_t, int>> refused_;
+    std::string lastFolder_;
+    dev_t lastFolderDevice_ = 0;
 };
 
 // Gives the entry at source the name target and never replaces an existing
@@ -60,11 +67,12 @@ private:
 //     exists, a plain rename. A file created under that name by another
 //     program in that instant could be replaced, as with `mv -n`.
 // With refusals, a device whose file system refused the flag once is
-// remembered there (its folder looked at once it was opened, fstatat with
-// AT_EMPTY_PATH), and a later move within a folder of the same device goes
-// from opening the folder straight to step 3, with the same safeties. Until
-// any device refused, a move is step 1 alone as without refusals; after,
-// a move within one folder opens the folder and looks at it first.
+// remembered there (the opened folder looked at with fstatat and
+// AT_EMPTY_PATH, once for each folder in a row), and a later move within a
+// folder of the same device goes from opening the folder straight to step
+// 3; before a step 4 the folder is looked at again. Until any device
+// refused, a move is step 1 alone as without refusals; after, a move within
+// one folder starts by opening the folder.
 int moveNoReplace(const char* source, const char* target, const MoveCalls& calls = systemMoveCalls(),
                   RenameFlagRefusals* refusals = nullptr);
 

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/move_no_replace.h"
 #endif
@@ -18,19 +17,25 @@ namespace brindlemark::platform {
 
 ReadOnlyFile RealFileSystem::openForReading(const char* path) { return ReadOnlyFile::open(path); }
 
-int RealFileSystem::moveNoReplace(const char* source, const char* target) {
+SystemError RealFileSystem::entryAt(const char* path) {
 #ifdef _WIN32
-    if (MoveFileA(source, target)) return 0;
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return {};
     const DWORD cause = GetLastError();
-    return cause != 0 ? static_cast<int>(cause) : ERROR_GEN_FAILURE;
+    return {"stat", cause != 0 ? static_cast<int>(cause) : ERROR_GEN_FAILURE};
 #else
-    // A file that already bears its new name is left as it is; the kernel
-    // would take a rename onto the same name for a success all the same.
-    if (std::strcmp(source, target) == 0) {
-        struct stat info;
-        return lstat(source, &info) == 0 ? 0 : errno;
-    }
-    return platform::moveNoReplace(source, target, systemMoveCalls(), &refusals_);
+    struct stat info;
+    if (lstat(path, &info) == 0) return {};
+    return {"stat", errno};
+#endif
+}
+
+SystemError RealFileSystem::moveEntry(const char* source, const char* target) {
+#ifdef _WIN32
+    if (MoveFileA(source, target)) return {};
+    const DWORD cause = GetLastError();
+    return {"rename", cause != 0 ? static_cast<int>(cause) : ERROR_GEN_FAILURE};
+#else
+    return {"rename", platform::moveNoReplace(source, target, systemMoveCalls(), &refusals_)};
 #endif
 }
 

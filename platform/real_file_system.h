@@ -15,7 +15,10 @@ namespace brindlemark::platform {
 class RealFileSystem final : public FileSystem {
 public:
     ReadOnlyFile openForReading(const char* path) override;
-    int moveNoReplace(const char* source, const char* target) override;
+
+protected:
+    SystemError entryAt(const char* path) override;
+    SystemError moveEntry(const char* source, const char* target) override;
 
 #ifndef _WIN32
 private:

@@ -6,7 +6,7 @@ namespace brindlemark::rename {
 
 void cleanFileName(char* name) {
     for (; *name != '\0'; ++name) {
-        if (static_cast<signed char>(*name) < 32 || std::strchr("\\/:*?\"<>|", *name) != nullptr) {
+        if (static_cast<signed char>(*name) < 32 || isForbiddenNameCharacter(static_cast<unsigned char>(*name))) {
             *name = '_';
         }
     }

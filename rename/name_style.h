@@ -2,6 +2,7 @@
 #define BRINDLEMARK_RENAME_NAME_STYLE_H
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,15 @@
 namespace brindlemark::rename {
 
 using spctag::ID666Tag;
+
+// The characters that can be no part of a file name on Windows, and so,
+// for names to agree, on no system.
+constexpr char NAME_FORBIDDEN_CHARACTERS[] = "\\/:*?\"<>|";
+
+// True for one of NAME_FORBIDDEN_CHARACTERS (never for NUL).
+inline bool isForbiddenNameCharacter(char32_t c) {
+    return c != 0 && c < 0x80 && std::strchr(NAME_FORBIDDEN_CHARACTERS, static_cast<int>(c)) != nullptr;
+}
 
 // Makes a file name safe in place: control bytes, bytes from 0x80 up and
 // \ / : * ? " < > | become "_". The length does not change.

@@ -25,6 +25,9 @@ char* copyUntil(char* destination, const char* source, char stop);
 
 // ---- Rename template --------------------------------------------------------
 
+// The template a new window starts with: track number, then song title.
+constexpr char NAME_TEMPLATE_DEFAULT[] = "%N - %S";
+
 // Status bits of an expansion.
 constexpr int noTagItem = 1;    // nothing was taken from the tag
 constexpr int itemMissing = 2;  // a named item was absent and no fallback served

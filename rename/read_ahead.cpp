@@ -54,7 +54,7 @@ bool ReadAhead::next() {
         file.dropped = &taken(taken_++);
         file.opened = mayOpen_ == nullptr || mayOpen_(*file.dropped);
     }
-    forEachInParallel(size_, readers_, [this](std::size_t position) { read(files_[position]); });
+    readers_.forEach(size_, [this](std::size_t position) { read(files_[position]); });
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/read_only_file.h"
 #include "rename/dropped_file.h"
+#include "rename/reader_pool.h"
 #include "spctag/id666_tag.h"
 
 namespace brindlemark::rename {
@@ -21,7 +22,7 @@ using spctag::ID666Tag;
 struct ReadAheadBounds {
     std::size_t files = 1024;
     std::size_t bytes = 4u << 20;
-    std::size_t readers = 4;  // files opened and read at the same time
+    std::size_t readers = 8;  // files opened and read at the same time
 };
 
 // Which end of the drop a pass takes first: the rename batch takes the last
@@ -68,7 +69,7 @@ private:
     DropOrder order_;
     platform::FileSystem& fileSystem_;
     MayOpen mayOpen_;
-    std::size_t readers_;
+    ReaderPool readers_;
     std::size_t taken_ = 0;  // files of the drop handed out so far
     std::size_t size_ = 0;
     std::vector<ReadAheadFile> files_;

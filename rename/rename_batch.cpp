@@ -79,7 +79,7 @@ void nameOne(const NameTemplate& nameTemplate, ReadAheadFile& file, const NameSt
 // Moves a file named Renamed; true when an entry of the folder changed name.
 bool moveOne(FileOutcome& named, platform::FileSystem& fileSystem) {
     if (named.outcome != Outcome::Renamed) return false;
-    named.error = fileSystem.moveNoReplace(named.droppedPath.c_str(), named.newPath.c_str());
+    named.error = fileSystem.moveNoReplace(named.droppedPath.c_str(), named.newPath.c_str()).code;
     if (named.error != 0) named.outcome = Outcome::MoveFailed;
     return named.error == 0 && named.droppedPath != named.newPath;
 }

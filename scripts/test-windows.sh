@@ -142,12 +142,23 @@ wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
 com1=/dev/null
 if have python3; then
     rm -f "$build/pty.name"  # not there until the holder has written it
-    python3 -c 'import os, pty, time
+    # The holder also counts each time the terminal is opened (inotify's
+    # IN_OPEN), in port-opens.txt: a test sees there that COM1 was opened
+    # even where nothing was read from it. (Not "com1.opens": Win32 would
+    # read that name as the device.)
+    echo 0 >"$build/port-opens.txt"
+    python3 -c 'import ctypes, os, pty, sys
+libc = ctypes.CDLL(None, use_errno=True)
 master, slave = pty.openpty()
-print(os.ttyname(slave), flush=True)
+name = os.ttyname(slave)
 os.close(slave)
+watch = libc.inotify_init()
+libc.inotify_add_watch(watch, name.encode(), 0x20)
+print(name, flush=True)
+opens = 0
 while True:
-    time.sleep(3600)' >"$build/pty.name" &
+    opens += len(os.read(watch, 4096)) // 16
+    with open(sys.argv[1], "w") as out: out.write("%d\n" % opens)' "$build/port-opens.txt" >"$build/pty.name" &
     pty_holder=$!
     waited=0
     while [ ! -s "$build/pty.name" ] && [ "$waited" -lt 100 ]; do sleep 0.1; waited=$((waited + 1)); done
@@ -197,6 +208,7 @@ wine wineboot </dev/null >/dev/null 2>&1
 ports_safe || fail "the Wine prefix's ports do not lead where they were set"
 say "ok: COM1 (and AUX) lead to $com1; COM2..COM9, LPT1..LPT9 to /dev/null"
 export BRINDLEMARK_SAFE_PORTS=1
+[ -n "$pty_holder" ] && export BRINDLEMARK_COM1_OPENS="$build/port-opens.txt"
 ctest --preset "$preset" --no-tests=error -j2 >"$build/ctest.log" 2>&1 && status=0 || status=$?
 cat "$build/ctest.log"
 [ "$status" = 0 ] || fail "ctest under Wine (whole log: $build/ctest.log)"

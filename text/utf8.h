@@ -49,7 +49,7 @@ constexpr bool isCombiningMark(char32_t codePoint) {
 std::size_t seenCharactersLength(const char* text, std::size_t characters, std::size_t maxBytes);
 
 // U+FFFD, which stands in decoded text for bytes that were not a character.
-constexpr char kReplacementCharacter[] = "\xEF\xBF\xBD";
+constexpr char UTF8_REPLACEMENT_CHARACTER[] = "\xEF\xBF\xBD";
 
 }  // namespace brindlemark::text
 

@@ -29,22 +29,22 @@
 #include "ui/console/config_file.h"
 #include "ui/console/drop_builder.h"
 #include "ui/console/error_output.h"
-#include "ui/console/journal.h"
-#include "ui/console/journal_runs.h"
+#include "ui/console/journal/location.h"
+#include "ui/console/journal/runs.h"
+#include "ui/console/journal/undo.h"
+#include "ui/console/journal/writer.h"
 #include "ui/console/journaled_file_system.h"
 #include "ui/console/progress.h"
 #include "ui/console/run_ending.h"
 #include "ui/console/tag_set_output.h"
 #include "ui/console/tag_text_encoding.h"
 #include "ui/console/template_check.h"
-#include "ui/console/undo.h"
 #include "ui/console/unicode_name_style.h"
 
 namespace {
 
 using namespace brindlemark::console;
 
-constexpr char DEFAULT_TEMPLATE[] = "%N - %S";
 constexpr char VERSION_TEXT[] = "Brindlemark 2.0";
 constexpr int EXIT_USAGE = 2;
 
@@ -131,7 +131,7 @@ using brindlemark::spctag::ID666Tag;
 using brindlemark::spctag::KIND_OPEN_FAILED;
 
 struct Options {
-    std::string nameTemplate = DEFAULT_TEMPLATE;
+    std::string nameTemplate = brindlemark::rename::NAME_TEMPLATE_DEFAULT;
     bool templateGiven = false;
     bool dryRun = false;
     bool recursive = false;
@@ -185,7 +185,7 @@ int renameFiles(const Options& options) {
     const brindlemark::rename::NameTemplate nameTemplate(counted.c_str(), brindlemark::rename::TemplateDialect::Console);
     std::vector<DroppedFile> drop;
     const bool foldersRead = buildDrop(options.files, options.recursive, false, drop);
-    endRunIfSignalled();  // a walk of a large tree may take a while
+    if (stopSignalled()) return EXIT_FAILURE;  // a walk of a large tree may take a while
 
     JournalWriter journal;
     const bool journaled = !options.dryRun && !options.noJournal;
@@ -204,16 +204,15 @@ int renameFiles(const Options& options) {
     }
     Progress progress(drop.size());
     BatchOutput output(options.json, !options.recursive, progress);
-    atRunEnd([&journal] { journal.finish(); });
-    atRunEnd([&progress] { progress.erase(); });
 
     brindlemark::platform::RealFileSystem realFileSystem;
-    brindlemark::platform::DryRunFileSystem dryRunFileSystem;
+    std::optional<brindlemark::platform::DryRunFileSystem> dryRunFileSystem;  // the model made only for a dry run
+    if (options.dryRun) dryRunFileSystem.emplace();
     JournaledFileSystem journaledFileSystem(realFileSystem, journal);
     brindlemark::platform::FileSystem& fileSystem =
-        options.dryRun ? static_cast<brindlemark::platform::FileSystem&>(dryRunFileSystem)
-        : journaled    ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
-                       : realFileSystem;
+        dryRunFileSystem ? static_cast<brindlemark::platform::FileSystem&>(*dryRunFileSystem)
+        : journaled      ? static_cast<brindlemark::platform::FileSystem&>(journaledFileSystem)
+                         : realFileSystem;
     // The dialog's names unless -u: without it nothing is decoded.
     const DialogNameStyle dialogStyle;
     std::optional<brindlemark::console::UnicodeNameStyle> unicodeStyle;
@@ -222,22 +221,29 @@ int renameFiles(const Options& options) {
         unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
     brindlemark::rename::BatchSettings settings;
     settings.fixConflicts = options.fixConflicts;
-    // A stop signal ends the run between two files, once the file the batch
-    // is on has its line.
+    // A stop signal or failed output ends the batch between two files,
+    // once the file the batch is on has its line; the journal and the
+    // progress line are finished on the way back.
+    bool written = true;
     brindlemark::rename::renameDroppedFiles(nameTemplate, drop, fileSystem, style,
-                                            [&output](const brindlemark::rename::FileOutcome& outcome) {
-                                                output.add(outcome);
+                                            [&output, &written](const brindlemark::rename::FileOutcome& outcome) {
+                                                written = output.add(outcome);
                                                 explainInvalidTemplate(outcome);
-                                                return !stopSignalled();
+                                                return written && !stopSignalled();
                                             }, settings);
-    endRunIfSignalled();
+    if (!written || stopSignalled()) return EXIT_FAILURE;
+    journal.finish();  // flushed to disk
+    if (const brindlemark::platform::SystemError failure = journal.failure()) {
+        printError(failure.step == std::string("fsync")
+                       ? "cannot flush the journal " + journal.path() + " to disk: " + std::strerror(failure.code)
+                       : "cannot write the journal " + journal.path() + ": " + std::strerror(failure.code) +
+                             "; no further file is renamed");
+    }
     if (dialogStyle.highBytesReplaced()) {
         printError("tag text with bytes from 0x80 up became \"_\" in the new names; -u (--unicode) keeps them");
     }
     output.summarise(drop.size(), options.dryRun);
-
-    const bool written = finishRun();  // the journal flushed to disk too
-    return written && output.allRenamed() && foldersRead && !journal.failed() ? EXIT_SUCCESS : EXIT_FAILURE;
+    return !journal.failed() && output.allRenamed() && foldersRead ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 // Says on standard error why --show read no tag at path: it does not exist,
@@ -262,8 +268,10 @@ int showTags(const Options& options) {
     // The tags are read ahead a folder's files at a time; each window is one
     // set, its text encoding decided over the whole set, then shown in order.
     TagSetOutput output(options.tagEncoding);
+    std::vector<ShownFile> shown;
     brindlemark::rename::ReadAhead window(drop, brindlemark::rename::DropOrder::FirstFirst, fileSystem);
     while (window.next()) {
+        shown.clear();
         for (std::size_t position = 0; position < window.size(); ++position) {
             const char* path = window[position].dropped->path.c_str();
             const FileKind kind = window[position].kind;
@@ -271,13 +279,15 @@ int showTags(const Options& options) {
                 allRecognised = false;
                 sayWhyNoTag(path, options.recursive);
             }
-            output.add(path, kind, window[position].tag);
+            shown.push_back({path, kind, &window[position].tag});
         }
-        output.print();
-        endRunIfSignalled();
+        if (!output.printSet(shown.data(), shown.size())) {
+            outputFailed();
+            return EXIT_FAILURE;
+        }
+        if (stopSignalled()) return EXIT_FAILURE;
     }
-    output.print();
-    return finishRun() && allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
+    return allRecognised ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 int undoRun(const Options& options) {
@@ -286,22 +296,18 @@ int undoRun(const Options& options) {
     // A number names a run of --runs; a journal file so named is given as a path ("./2").
     if (isRunNumber(journal) && !runJournal(journal, journal, error)) {
         printError(error + "; nothing was undone");
-        finishRun();
         return EXIT_FAILURE;
     }
-    const int status = undoJournal(journal, options.dryRun);
-    return finishRun() ? status : EXIT_FAILURE;
-}
-
-int listJournalRuns() {
-    const int status = listRuns();
-    return finishRun() ? status : EXIT_FAILURE;
+    return undoJournal(journal, options.dryRun);
 }
 
 // Options without a short form.
 enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns, kFixConflicts };
 
-constexpr char kShortOptions[] = "+:f:nruhV";
+// The option table, in one place. The leading "-" hands every FILE over in
+// its place (as the argument of option 1), so options may follow the files
+// as with mv, whatever POSIXLY_CORRECT says; after "--" the rest are files.
+constexpr char kShortOptions[] = "-:f:nruhV";
 const option kLongOptions[] = {
     {"format", required_argument, nullptr, 'f'},
     {"dry-run", no_argument, nullptr, 'n'},
@@ -330,29 +336,13 @@ std::string optionWritten(char** argv, int shortOption) {
     return std::string("-") + static_cast<char>(shortOption);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    Options options;
-    if (!applyConfigFile(options)) return EXIT_USAGE;
+// Fills options from the command line, in one getopt_long loop. An exit
+// status when the run ends here: a usage error, or -h and -V done.
+std::optional<int> readOptions(int argc, char** argv, Options& options) {
     opterr = 0;  // the messages are ours
-    // Options may follow the files, as with mv: arguments are taken in
-    // order, files gathered, until "--".
-    int index = 1;
-    while (index < argc) {
-        optind = index;
-        const int found = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr);
-        if (found == -1) {
-            if (optind >= argc) break;
-            if (optind > index) {  // past "--": the rest are files
-                for (int rest = optind; rest < argc; ++rest) options.files.emplace_back(argv[rest]);
-                break;
-            }
-            options.files.emplace_back(argv[optind]);
-            index = optind + 1;
-            continue;
-        }
+    for (int found; (found = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1;) {
         switch (found) {
+            case 1: options.files.emplace_back(optarg); break;
             case 'f':
                 options.nameTemplate = optarg;
                 options.templateGiven = true;
@@ -380,17 +370,20 @@ int main(int argc, char** argv) {
             case 'h':
                 std::printf("%s%s", USAGE, HELP);
                 if (!options.configFile.empty()) std::printf(CONFIG_HELP, options.configFile.c_str());
-                return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
+                return endRun(EXIT_SUCCESS);
             case 'V':
                 std::puts(VERSION_TEXT);
-                return finishRun() ? EXIT_SUCCESS : EXIT_FAILURE;
-            case ':':
-                return usageError(optionWritten(argv, optopt) + " needs a value");
-            default:
-                return usageError("unknown option " + optionWritten(argv, optopt));
+                return endRun(EXIT_SUCCESS);
+            case ':': return usageError(optionWritten(argv, optopt) + " needs a value");
+            default: return usageError("unknown option " + optionWritten(argv, optopt));
         }
-        index = optind;
     }
+    for (int rest = optind; rest < argc; ++rest) options.files.emplace_back(argv[rest]);  // after "--"
+    return std::nullopt;
+}
+
+// A usage error when the options do not go together; none when they do.
+std::optional<int> checkOptions(const Options& options, int argc) {
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
         if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
@@ -417,13 +410,22 @@ int main(int argc, char** argv) {
         return usageError("--tag-encoding needs --unicode or --show: without them names keep no character from 0x80 up");
     }
     if (!options.journal.empty() && options.noJournal) return usageError("--journal and --no-journal exclude each other");
+    return std::nullopt;
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!applyConfigFile(options)) return EXIT_USAGE;
+    if (const std::optional<int> ended = readOptions(argc, argv, options)) return *ended;
+    if (const std::optional<int> refused = checkOptions(options, argc)) return *refused;
     if (standardOutputClosed()) {
         std::fputs("brindlemark: standard output is closed; nothing was done\n", stderr);
         return EXIT_FAILURE;
     }
     deferStopSignals();
-    if (options.undo) return undoRun(options);
-    if (options.runs) return listJournalRuns();
-    return options.show ? showTags(options) : renameFiles(options);
+    if (options.undo) return endRun(undoRun(options));
+    if (options.runs) return endRun(listRuns());
+    return endRun(options.show ? showTags(options) : renameFiles(options));
 }

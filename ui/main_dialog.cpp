@@ -78,7 +78,7 @@ INT_PTR CALLBACK mainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     static_cast<void>(lParam);
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, IDC_FORMAT, "%N - %S");
+        SetDlgItemTextA(dialog, IDC_FORMAT, rename::NAME_TEMPLATE_DEFAULT);
         addLine(dialog, "Drag and drop files to be renamed");
         return TRUE;  // the focus goes to the first tab stop, the template edit box
     case WM_CLOSE:

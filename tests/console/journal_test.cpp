@@ -1,8 +1,14 @@
 // The journal: its escaping, where it lives, and the rules its writer, its
 // reader and undo keep.
 
-#include "ui/console/journal.h"
+#include "ui/console/journal/format.h"
+#include "ui/console/journal/location.h"
+#include "ui/console/journal/read_ahead.h"
+#include "ui/console/journal/reader.h"
+#include "ui/console/journal/system.h"
+#include "ui/console/journal/writer.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -162,6 +168,74 @@ TEST(JournalIdentity, TheSameFileIsTheSameInodeBornAtTheSameTimeOrElseOfTheSameS
     }
 }
 
+class JournalSeam : public TempFolderTest {
+protected:
+    void TearDown() override { journalSync = ::fsync; }
+};
+
+TEST_F(JournalSeam, EachFailureNamesItsStepAndTheSystemsCode) {
+    const std::string file = dir + "/j.journal";
+    std::ofstream(file) << "brindlemark journal 2\n";
+    const int held = open(file.c_str(), O_RDONLY | O_CLOEXEC), other = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_TRUE(held >= 0 && other >= 0);
+    ASSERT_FALSE(lockJournal(held, true));
+    struct Case {
+        const char* what;
+        int (*sync)(int);
+        std::function<brindlemark::platform::SystemError()> call;
+        const char* step;  // nullptr: success
+        int code;
+    };
+    const auto failing = [](int) { return errno = EIO, -1; };
+    const auto unflushable = [](int) { return errno = EINVAL, -1; };
+    FileIdentity identity;
+    for (const Case& c : std::vector<Case>{
+             {"a flush that fails", failing, [&] { return flushToDisk(held); }, "fsync", EIO},
+             {"a folder that cannot be flushed", unflushable, [&] { return flushFolder(dir); }, nullptr, 0},
+             {"a folder that fails to flush", failing, [&] { return flushFolder(dir); }, "fsync", EIO},
+             {"no folder", ::fsync, [&] { return flushFolder(dir + "/none"); }, "open", ENOENT},
+             {"a lock held", ::fsync, [&] { return lockJournal(other, false); }, "lock", EWOULDBLOCK},
+             {"a write to a file open for reading", ::fsync, [&] { return writeWhole(other, "x"); }, "write", EBADF},
+             {"no file", ::fsync, [&] { return identityAt((dir + "/none").c_str(), identity); }, "statx", ENOENT},
+             {"a file", ::fsync, [&] { return identityAt(file.c_str(), identity); }, nullptr, 0},
+         }) {
+        journalSync = c.sync;
+        const brindlemark::platform::SystemError result = c.call();
+        EXPECT_EQ(result.code, c.code) << c.what;
+        EXPECT_STREQ(result.step, c.step) << c.what;
+    }
+    close(held);
+    close(other);
+}
+
+TEST_F(JournalSeam, ReadAheadFindsWhatUndoWouldFindInTurnAndStopsWhenLeft) {
+    // More records than the window, every third file gone since the run.
+    constexpr int kRecords = 3 * static_cast<int>(IdentityReadAhead::kWindow);
+    std::vector<JournalRecord> records(kRecords);
+    for (int i = 0; i < kRecords; ++i) {
+        JournalRecord& record = records[static_cast<std::size_t>(i)];
+        record.oldPath = dir + "/old" + std::to_string(i);
+        record.newPath = dir + "/new" + std::to_string(i);
+        std::ofstream(record.newPath) << i;
+        ASSERT_FALSE(identityAt(record.newPath.c_str(), record.file));
+        if (i % 3 == 0) std::remove(record.newPath.c_str());
+    }
+    struct Case {
+        const char* what;
+        std::size_t taken;  // then the read-ahead is left
+    };
+    for (const Case& c : std::vector<Case>{{"every record", records.size()}, {"left half way", records.size() / 2}, {"none", 0}}) {
+        std::vector<const JournalRecord*> order;
+        for (const JournalRecord& record : records) order.push_back(&record);
+        IdentityReadAhead readAhead(order);
+        for (std::size_t k = 0; k < c.taken; ++k) {
+            const IdentityReadAhead::Found found = readAhead.take(k);
+            EXPECT_EQ(found.atNewName, k % 3 != 0) << c.what << " " << k;
+            EXPECT_FALSE(found.atOldName) << c.what << " " << k;
+        }
+    }
+}
+
 class JournalFiles : public TempFolderTest {
 protected:
     void TearDown() override { journalSync = ::fsync; }
@@ -248,7 +322,7 @@ TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
     for (const Case& c : cases) {
         const std::string folder = std::string("journal ") + c.what;
         fs::create_directories(dir + "/" + folder);
-        std::set<std::string> kept{"notes.txt"}, left;
+        std::set<std::string> kept{"notes.txt", ".pruned"}, left;  // and the mark of the pruning
         file(folder + "/notes.txt");
         for (std::size_t i = 0; i < c.journals.size(); ++i) {
             const std::time_t start = now - c.journals[i].daysOld * 86400 - static_cast<std::time_t>(i);
@@ -261,6 +335,27 @@ TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
         for (const auto& entry : fs::directory_iterator(dir + "/" + folder)) left.insert(entry.path().filename().string());
         EXPECT_EQ(left, kept) << c.what;
     }
+}
+
+TEST_F(JournalFiles, APruningOpensOnlyTheJournalsChangedSinceTheLastOne) {
+    fs::create_directories(dir + "/journal");
+    const std::time_t now = std::time(nullptr);
+    struct Case {
+        const char* name;
+        bool undoneBefore, undoneBetween, kept;
+    };
+    const std::vector<Case> cases{
+        {"20200101T000000.000000000Z-1.journal", false, false, true},
+        {"20200101T000001.000000000Z-1.journal", false, true, false},  // undone after the first pruning
+        {"20200101T000002.000000000Z-1.journal", true, false, false},
+    };
+    for (const Case& c : cases) file("journal/" + std::string(c.name), kHeader2 + move("/f/a", "/f/b") + (c.undoneBefore ? "undone\n" : ""));
+    pruneJournals(dir + "/journal", now);
+    for (const Case& c : cases) {
+        if (c.undoneBetween) std::ofstream(dir + "/journal/" + c.name, std::ios::app) << "undone\n";
+    }
+    pruneJournals(dir + "/journal", now);
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(dir + "/journal/" + c.name), c.kept) << c.name;
 }
 
 TEST_F(JournalFiles, AWalkNeverLeavesTheTreeThroughAFolderSwappedForALink) {

@@ -38,6 +38,14 @@ protected:
         setup.environment = {{"XDG_STATE_HOME", dir + "/state"}};
     }
     Outcome run(const std::vector<std::string>& args) { return e2e::run(dir + "/files", args, setup); }
+    // The journals of the journal folder (not the pruning's mark), oldest first.
+    std::vector<std::string> journals() {
+        std::vector<std::string> found;
+        for (const std::string& name : names("state/brindlemark/journal")) {
+            if (name.size() > 8 && name.compare(name.size() - 8, 8, ".journal") == 0) found.push_back(name);
+        }
+        return found;
+    }
     RunSetup setup;
 };
 
@@ -91,7 +99,7 @@ TEST_F(Undo, NeverReplacesAndLeavesAFileRenamedSinceAlone) {
     // Marked gone through, not undone: a plain --undo takes the run before
     // it (there is none), and the journal named by its path, as the message
     // says, retries only what is left.
-    const std::string journal = (dir + "/state/brindlemark/journal/") + *names("state/brindlemark/journal").begin();
+    const std::string journal = (dir + "/state/brindlemark/journal/") + journals().front();
     EXPECT_NE(undo.err.find("2 files keep their new name; to try again: brindlemark --undo " + journal), std::string::npos)
         << undo.err;
     EXPECT_EQ(run({"--undo"}).out, "");
@@ -103,7 +111,7 @@ TEST_F(Undo, NeverReplacesAndLeavesAFileRenamedSinceAlone) {
     const Outcome last = run({"--undo", journal});
     EXPECT_EQ(last.out, "2 - Beta.spc -> b.spc\n");
     EXPECT_EQ(last.exitCode, 0) << last.err;
-    EXPECT_EQ(names("state/brindlemark/journal").size(), 1u);
+    EXPECT_EQ(journals().size(), 1u);
     EXPECT_EQ(run({"--undo", journal}).out, "") << "marked undone once nothing was left";
 }
 
@@ -135,7 +143,7 @@ TEST_F(Undo, EachPlainUndoStepsBackOneRunAndPassesOverARunItWentThrough) {
     // Pruning keeps the journal gone through, as one not undone.
     put("files/d.spc", spc("Delta", 4));
     ASSERT_EQ(run({"d.spc"}).exitCode, 0);
-    EXPECT_EQ(names("state/brindlemark/journal").size(), 2u);
+    EXPECT_EQ(journals().size(), 2u);
 }
 
 TEST_F(Undo, ANameFreedAndTakenAgainInOneRunIsGivenBackInTurn) {
@@ -201,7 +209,7 @@ TEST_F(Undo, ARunWhoseEveryMoveWasRefusedLeavesNoJournalAndUndoTakesTheRunBefore
     const Outcome undo = run({"--undo"});
     EXPECT_EQ(undo.out, "1 - Alpha.spc -> a.spc\n");
     EXPECT_EQ(undo.exitCode, 0);
-    EXPECT_EQ(names("state/brindlemark/journal").size(), 1u);  // the first run's, marked undone
+    EXPECT_EQ(journals().size(), 1u);  // the first run's, marked undone
 }
 
 TEST_F(Undo, RunsAreListedNewestFirstAndUndoTakesARunByItsNumber) {
@@ -217,7 +225,7 @@ TEST_F(Undo, RunsAreListedNewestFirstAndUndoTakesARunByItsNumber) {
     }
     const std::string folder = dir + "/state/brindlemark/journal/";
     std::vector<std::string> journals;
-    for (const std::string& name : names("state/brindlemark/journal")) journals.insert(journals.begin(), folder + name);
+    for (const std::string& name : this->journals()) journals.insert(journals.begin(), folder + name);
     ASSERT_EQ(journals.size(), 3u);
     struct Case {
         std::vector<std::string> args;

@@ -33,7 +33,12 @@ public:
     platform::ReadOnlyFile openForReading(const char* path) override {
         return path_ == path ? platform::ReadOnlyFile() : real_.openForReading(path);
     }
-    int moveNoReplace(const char* source, const char* target) override { return real_.moveNoReplace(source, target); }
+
+protected:
+    platform::SystemError entryAt(const char* path) override { return real_.moveNoReplace(path, path); }
+    platform::SystemError moveEntry(const char* source, const char* target) override {
+        return real_.moveNoReplace(source, target);
+    }
 
 private:
     std::string path_;

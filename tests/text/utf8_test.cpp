@@ -12,33 +12,6 @@ namespace {
 
 namespace text = brindlemark::text;
 
-TEST(ReadUtf8, TakesOnlyWholeValidSequences) {
-    const struct {
-        std::string bytes;
-        text::Utf8Step::Kind kind;
-        std::size_t length;
-        char32_t codePoint;
-    } cases[] = {
-        {"a", text::Utf8Step::Character, 1, U'a'},
-        {"\xC3\xA9", text::Utf8Step::Character, 2, U'\u00E9'},
-        {"\xE3\x82\xBD", text::Utf8Step::Character, 3, U'\u30BD'},
-        {"\xF0\x9F\x98\x80", text::Utf8Step::Character, 4, U'\U0001F600'},
-        {"\xC0\xAF", text::Utf8Step::Invalid, 1, 0},        // overlong
-        {"\xED\xA0\x80", text::Utf8Step::Invalid, 1, 0},    // a surrogate
-        {"\xF4\x90\x80\x80", text::Utf8Step::Invalid, 1, 0},  // above U+10FFFF
-        {"\x83\x5C", text::Utf8Step::Invalid, 1, 0},        // ソ in code page 932
-        {"\xE3\x82", text::Utf8Step::Cut, 2, 0},
-    };
-    for (const auto& c : cases) {
-        const text::Utf8Step step = text::readUtf8(c.bytes.data(), c.bytes.size());
-        EXPECT_EQ(step.kind, c.kind) << c.bytes;
-        EXPECT_EQ(step.length, c.length) << c.bytes;
-        if (c.kind == text::Utf8Step::Character) {
-            EXPECT_EQ(step.codePoint, c.codePoint) << c.bytes;
-        }
-    }
-}
-
 // The template's rule: 30 characters as the user sees them, at most 255
 // bytes, a character never cut apart.
 TEST(SeenCharactersLength, CountsALetterWithItsMarksAsOne) {

@@ -38,23 +38,28 @@ HGLOBAL makeDrop(std::size_t count) {
     return block;
 }
 
-// The best of three reads of a drop of count paths, in milliseconds.
-double readTime(std::size_t count) {
+// The time of one read of a drop of count paths, in milliseconds: the best
+// of nine samples, each of repeats reads in a row, so that samples of
+// small and large drops last alike and a busy machine interrupts them
+// alike.
+double readTime(std::size_t count, int repeats) {
     HGLOBAL drop = makeDrop(count);
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     double best = 1e300;
-    for (int run = 0; run < 3; ++run) {
-        std::vector<brindlemark::platform::DroppedPath> paths;
+    for (int sample = 0; sample < 9; ++sample) {
         QueryPerformanceCounter(&start);
-        const brindlemark::platform::SystemError error = brindlemark::platform::readDroppedPaths(drop, paths);
-        QueryPerformanceCounter(&end);
-        if (error || paths.size() != count) {
-            std::printf("drop reading: %zu paths read as %zu (error %d)\n", count, paths.size(), error.code);
-            return -1;
+        for (int read = 0; read < repeats; ++read) {
+            std::vector<brindlemark::platform::DroppedPath> paths;
+            const brindlemark::platform::SystemError error = brindlemark::platform::readDroppedPaths(drop, paths);
+            if (error || paths.size() != count) {
+                std::printf("drop reading: %zu paths read as %zu (error %d)\n", count, paths.size(), error.code);
+                return -1;
+            }
         }
+        QueryPerformanceCounter(&end);
         best = std::min(best, 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                                  static_cast<double>(frequency.QuadPart));
+                                  static_cast<double>(frequency.QuadPart) / repeats);
     }
     GlobalFree(drop);
     return best;
@@ -63,7 +68,7 @@ double readTime(std::size_t count) {
 }  // namespace
 
 int main() {
-    const double small = readTime(2000), large = readTime(16000), larger = readTime(32000);
+    const double small = readTime(2000, 8), large = readTime(16000, 1), larger = readTime(32000, 1);
     if (small < 0 || large < 0 || larger < 0) return 1;
     std::printf("drop reading: 2000 paths %.1f ms, 16000 paths %.1f ms, 32000 paths %.1f ms\n", small, large, larger);
     const double ratio = large / small;

@@ -71,7 +71,7 @@ void BatchOutput::sayWhyNotSpc(const std::string& path) {
     }
 }
 
-void BatchOutput::add(const FileOutcome& outcome) {
+bool BatchOutput::add(const FileOutcome& outcome) {
     if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
     switch (outcome.outcome) {
         case Outcome::Renamed: ++(outcome.newPath == outcome.droppedPath ? alreadyNamed_ : renamed_); break;
@@ -87,9 +87,10 @@ void BatchOutput::add(const FileOutcome& outcome) {
     text_ += '\n';
     errno = 0;
     if (std::fwrite(text_.data(), 1, text_.size(), stdout) != text_.size() || std::ferror(stdout) != 0) {
-        endRunOnOutputFailure();
+        return outputFailed();
     }
     progress_.advance();
+    return true;
 }
 
 void BatchOutput::summarise(std::size_t files, bool dryRun) const {

@@ -23,9 +23,9 @@ public:
     BatchOutput(bool json, bool hintFolders, Progress& progress)
         : json_(json), hintFolders_(hintFolders), progress_(progress) {}
 
-    // One outcome of the batch. A failure to write standard output ends the
-    // run.
-    void add(const brindlemark::rename::FileOutcome& outcome);
+    // One outcome of the batch. False when standard output failed (said on
+    // standard error): the batch is to stop.
+    bool add(const brindlemark::rename::FileOutcome& outcome);
 
     // True when every file was renamed (or already bore its new name).
     bool allRenamed() const { return allRenamed_; }

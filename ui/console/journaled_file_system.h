@@ -19,10 +19,10 @@ public:
     brindlemark::platform::ReadOnlyFile openForReading(const char* path) override {
         return inner_.openForReading(path);
     }
-    int moveNoReplace(const char* source, const char* target) override;
-    bool entryOnDisk(const std::string& path, std::string& onDisk) override {
-        return inner_.entryOnDisk(path, onDisk);
-    }
+
+protected:
+    brindlemark::platform::SystemError entryAt(const char* path) override { return inner_.moveNoReplace(path, path); }
+    brindlemark::platform::SystemError moveEntry(const char* source, const char* target) override;
 
 private:
     brindlemark::platform::FileSystem& inner_;

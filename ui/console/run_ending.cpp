@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 #include "ui/console/error_output.h"
@@ -18,11 +17,6 @@ namespace brindlemark::console {
 namespace {
 
 volatile sig_atomic_t stopSignal = 0;
-
-std::vector<std::function<void()>>& finishers() {
-    static std::vector<std::function<void()>> registered;
-    return registered;
-}
 
 // The first stop signal is noted; a second one stops the run at once, for
 // a file that never comes back (a hung network share).
@@ -34,45 +28,36 @@ void noteStopSignal(int signal) {
     stopSignal = signal;
 }
 
-bool outputFailed = false;
+bool outputBroken = false;      // standard output failed
+bool readerGone = false;        // ... because its reader went away (EPIPE)
 
-// A reader that went away (`| head`) ends the run as it ends every Unix
-// tool, by SIGPIPE and without a word; the registered work is done first,
-// so the renames made so far stay in the journal.
-[[noreturn]] void endByBrokenPipe() {
-    ::signal(SIGPIPE, SIG_DFL);
-    raise(SIGPIPE);
-    std::_Exit(128 + SIGPIPE);
-}
-
-void sayOutputFailed(int cause) {
-    if (outputFailed) return;
-    outputFailed = true;
-    if (cause == EPIPE) return;
-    printError(std::string("cannot write standard output: ") + std::strerror(cause));
+// Ends the process by signal, as it would have ended without the deferral.
+[[noreturn]] void endBySignal(int signal) {
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    std::_Exit(128 + signal);
 }
 
 }  // namespace
 
-void atRunEnd(std::function<void()> finisher) { finishers().push_back(std::move(finisher)); }
-
-bool finishRun() {
-    std::vector<std::function<void()>> pending;
-    pending.swap(finishers());
-    for (const auto& finisher : pending) finisher();
-    errno = 0;
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        const int cause = errno != 0 ? errno : EIO;
-        if (cause == EPIPE) endByBrokenPipe();
-        sayOutputFailed(cause);
-        return false;
-    }
-    return !outputFailed;
+bool outputFailed() {
+    const int cause = errno != 0 ? errno : EIO;
+    std::clearerr(stdout);
+    if (outputBroken) return false;
+    outputBroken = true;
+    // A reader that went away (`| head`) ends the run as it ends every Unix
+    // tool, by SIGPIPE and without a word.
+    readerGone = cause == EPIPE;
+    if (!readerGone) printError(std::string("cannot write standard output: ") + std::strerror(cause));
+    return false;
 }
 
-void endRun(int exitStatus) {
-    const bool written = finishRun();
-    std::exit(written ? exitStatus : EXIT_FAILURE);
+int endRun(int exitStatus) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) outputFailed();
+    if (stopSignal != 0) endBySignal(stopSignal);
+    if (readerGone) endBySignal(SIGPIPE);
+    return outputBroken ? EXIT_FAILURE : exitStatus;
 }
 
 std::vector<int> deferredSignals() {
@@ -101,24 +86,6 @@ void deferStopSignals() {
 }
 
 bool stopSignalled() { return stopSignal != 0; }
-
-void endRunIfSignalled() {
-    if (stopSignal == 0) return;
-    const int signal = stopSignal;
-    finishRun();
-    ::signal(signal, SIG_DFL);
-    raise(signal);
-    std::_Exit(128 + signal);
-}
-
-void endRunOnOutputFailure() {
-    const int cause = errno != 0 ? errno : EIO;
-    sayOutputFailed(cause);
-    std::clearerr(stdout);
-    finishRun();
-    if (cause == EPIPE) endByBrokenPipe();
-    std::_Exit(EXIT_FAILURE);
-}
 
 bool standardOutputClosed() { return fcntl(STDOUT_FILENO, F_GETFL) < 0 && errno == EBADF; }
 

@@ -3,10 +3,14 @@
 #include <cstring>
 
 #include "spctag/text_items.h"
+#include "text/utf8.h"
 #include "ui/console/tag_text_encoding.h"
-#include "ui/console/utf8_text.h"
 
 namespace brindlemark::console {
+
+using text::Utf8Step;
+using text::isAscii;
+using text::readUtf8;
 
 namespace {
 

@@ -2,37 +2,26 @@
 
 #include <cstdio>
 
-#include "platform/path_parts.h"
-#include "ui/console/run_ending.h"
 #include "ui/console/tag_json.h"
 
 namespace brindlemark::console {
 
-void TagSetOutput::add(const char* path, FileKind kind, const ID666Tag& tag) {
-    std::string folder = platform::folderOf(path);
-    if (held_ > 0 && (held_ == SET_MOST_FILES || folder != folder_)) print();
-    folder_ = std::move(folder);
-    if (held_ == files_.size()) files_.emplace_back();
-    HeldFile& file = files_[held_++];
-    file.path = path;
-    file.kind = kind;
-    if (kind > 0) file.tag = tag;
-}
-
-void TagSetOutput::print() {
+bool TagSetOutput::printSet(const ShownFile* files, std::size_t count) {
     tags_.clear();
-    for (std::size_t i = 0; i < held_; ++i) {
-        if (files_[i].kind > 0) tags_.push_back(&files_[i].tag);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (files[i].kind > 0) tags_.push_back(files[i].tag);
     }
-    decoder_.decideSet(tags_.data(), tags_.size());
-    for (std::size_t i = 0; i < held_; ++i) {
-        const HeldFile& file = files_[i];
-        if (file.kind > 0) decoder_.decodeTag(file.tag, decoded_);
-        line_ = tagJson(file.path.c_str(), file.kind, file.tag, &decoded_);
+    encodings_.resize(tags_.size());
+    decoder_.decideSet(tags_.data(), tags_.size(), encodings_.data());
+    std::size_t recognised = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const ShownFile& file = files[i];
+        if (file.kind > 0) decoder_.decodeTag(*file.tag, encodings_[recognised++], decoded_);
+        line_ = tagJson(file.path, file.kind, *file.tag, &decoded_);
         line_ += '\n';
-        if (std::fwrite(line_.data(), 1, line_.size(), stdout) != line_.size()) endRunOnOutputFailure();
+        if (std::fwrite(line_.data(), 1, line_.size(), stdout) != line_.size()) return false;
     }
-    held_ = 0;
+    return true;
 }
 
 }  // namespace brindlemark::console

@@ -40,6 +40,7 @@
 // them together, so that a title of one kanji, too short to tell alone, is
 // read as its folder is.
 
+#include "text/utf8.h"
 #include "ui/console/tag_text_encoding.h"
 
 #include <uchardet/uchardet.h>
@@ -47,9 +48,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/console/utf8_text.h"
 
 namespace brindlemark::console {
+
+using text::Utf8Step;
+using text::isAscii;
+using text::UTF8_REPLACEMENT_CHARACTER;
+using text::readUtf8;
 
 namespace {
 
@@ -420,14 +425,22 @@ void TagTextDecoder::decode(const TagText& text, TextEncoding encoding, std::str
         if (converted) {
             out += character_;
         } else if (step.kind != PIECE_CUT || !text.mayBeCut) {
-            out += kReplacementCharacter;
+            out += UTF8_REPLACEMENT_CHARACTER;
         }
     });
 }
 
 void TagTextDecoder::decodeTag(const ID666Tag& tag, DecodedTagText& decoded) {
     readTagTexts(tag, texts_);
-    const TextEncoding encoding = decide(texts_);
+    decodeTexts(decide(texts_), decoded);
+}
+
+void TagTextDecoder::decodeTag(const ID666Tag& tag, TextEncoding encoding, DecodedTagText& decoded) {
+    readTagTexts(tag, texts_);
+    decodeTexts(encoding, decoded);
+}
+
+void TagTextDecoder::decodeTexts(TextEncoding encoding, DecodedTagText& decoded) {
     decoded.encoding = textEncodingName(encoding);
     for (std::size_t i = 0; i < texts_.size(); ++i) {
         decoded.text[i].clear();

@@ -83,6 +83,8 @@ public:
     // Decides and decodes every text item of a tag into decoded (whose
     // strings are reused: a run decodes file after file without allocating).
     void decodeTag(const ID666Tag& tag, DecodedTagText& decoded);
+    // The same in an encoding already decided (by decideSet).
+    void decodeTag(const ID666Tag& tag, TextEncoding encoding, DecodedTagText& decoded);
 
 private:
     struct Reading {
@@ -114,6 +116,8 @@ private:
     // Converts one character to UTF-8 in character_; false when the
     // encoding has no such character.
     bool convert(const IconvConverter& converter, const char* bytes, std::size_t count);
+    // Decodes texts_ into decoded.
+    void decodeTexts(TextEncoding encoding, DecodedTagText& decoded);
 
     std::optional<TextEncoding> forced_;
     IconvConverter fromShiftJis_{"UTF-8", "CP932"};

@@ -7,9 +7,14 @@
 #include <string>
 
 #include "spctag/text_items.h"
-#include "ui/console/utf8_text.h"
+#include "text/utf8.h"
 
 namespace brindlemark::console {
+
+using text::Utf8Step;
+using text::isAscii;
+using text::readUtf8;
+using text::utf8PrefixLength;
 
 namespace {
 
@@ -27,7 +32,7 @@ bool normalise(std::string& text, std::size_t limit) {
 }
 
 bool isForbiddenCharacter(char32_t c) {
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c < 0x80 && std::strchr("\\/:*?\"<>|", static_cast<int>(c)) != nullptr);
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || rename::isForbiddenNameCharacter(c);
 }
 
 }  // namespace

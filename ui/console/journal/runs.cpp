@@ -1,4 +1,4 @@
-#include "ui/console/journal_runs.h"
+#include "ui/console/journal/runs.h"
 
 #include <sys/stat.h>
 
@@ -12,7 +12,9 @@
 
 #include "platform/path_parts.h"
 #include "ui/console/error_output.h"
-#include "ui/console/journal.h"
+#include "ui/console/journal/location.h"
+#include "ui/console/journal/reader.h"
+#include "ui/console/run_ending.h"
 
 namespace brindlemark::console {
 
@@ -62,7 +64,10 @@ int listRuns() {
         std::string error;
         const std::string what = run.open(paths[i], true, error) ? runSummary(run.journal()) : error;
         const std::string line = std::to_string(i + 1) + "  " + whenOf(paths[i]) + "  " + what + "  " + paths[i] + "\n";
-        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) return EXIT_FAILURE;
+        if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size()) {
+            outputFailed();
+            return EXIT_FAILURE;
+        }
     }
     return EXIT_SUCCESS;
 }
