@@ -15,7 +15,6 @@
 #include "rename/rename_batch.h"
 #include "spcbuild/spc_builder.h"
 #include "tests/support/temp_folder.h"
-#include "tests/support/titled_spc.h"
 
 namespace {
 
