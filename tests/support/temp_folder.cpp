@@ -44,7 +44,7 @@ spcbuild::Bytes titledSpc(const std::string& title, std::uint16_t track) {
     tag.song = title;
     spcbuild::Bytes bytes = spcbuild::spcWithTextTag(tag);
     if (track != 0) {
-        spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, track << 8)}));
+        spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, static_cast<std::uint16_t>(track << 8))}));
     }
     return bytes;
 }
