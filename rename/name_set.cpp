@@ -5,8 +5,6 @@
 
 namespace brindlemark::rename {
 
-unsigned trackNumberOf(const spctag::ID666Tag& tag) { return (tag.ostTrack >> 8) & 0xFFu; }
-
 void findSameNames(const std::vector<const std::string*>& newPaths, NameSet& set) {
     const std::size_t count = newPaths.size();
     set.firstWithSameName.assign(count, 0);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "rename/dropped_file.h"
-#include "spctag/id666_tag.h"
 
 namespace brindlemark::rename {
 
@@ -16,7 +15,9 @@ namespace brindlemark::rename {
 // them.
 struct NameSet {
     std::vector<const DroppedFile*> files;
-    // The largest track number among the set's tags; 0 when none has one.
+    // The largest track number %N writes for the set's SPC files (from the
+    // tag, or where it has none from the file's own name as the template's
+    // language reads it); 0 when none has one.
     unsigned largestTrack = 0;
     // Per file: the position of the first file of the set to get the same
     // new name, its own position when it is the first or gets no new name.
@@ -35,9 +36,6 @@ struct NameSet {
     // True when another file of the set would get the same new name.
     bool sharesNewName(std::size_t position) const { return filesWithSameName[position] > 1; }
 };
-
-// The track number of a tag (0: none).
-unsigned trackNumberOf(const spctag::ID666Tag& tag);
 
 // Fills firstWithSameName and filesWithSameName from the new path each file
 // would get (empty: none), in the set's order.

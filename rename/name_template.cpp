@@ -265,6 +265,22 @@ Served writeItem(const CodeRule& rule, unsigned width, ItemSource& source, StemW
 
 }  // namespace
 
+unsigned trackNumberWritten(const ID666Tag& tag, const char* droppedPath, TemplateDialect dialect) {
+    if (tag.ostTrack != 0) return tag.ostTrack >> 8;
+    // The largest number of NAME_NUMBER_MAX_WIDTH digits: no set is wider.
+    constexpr unsigned kWidest = [] {
+        unsigned widest = 0;
+        for (unsigned digit = 0; digit < NAME_NUMBER_MAX_WIDTH; ++digit) widest = widest * 10 + 9;
+        return widest;
+    }();
+    const NameNumbers name = numbersOfName(droppedPath, dialect);
+    unsigned number = 0;
+    for (std::size_t at = 0; at < name.trackLength && isDigit(name.track[at]); ++at) {
+        number = number > kWidest / 10 ? kWidest : number * 10 + static_cast<unsigned>(name.track[at] - '0');
+    }
+    return number;
+}
+
 std::size_t countedTemplateLength(const char* text) {
     return text::seenCharactersLength(text, NAME_TEMPLATE_MAX_LENGTH, NAME_TEMPLATE_MAX_BYTES);
 }

@@ -135,6 +135,13 @@ struct Expansion {
 Expansion expandNameTemplate(const NameTemplate& nameTemplate, const ID666Tag& tag, const char* droppedPath,
                              unsigned setWidth, StemOutput stem);
 
+// The track number %N writes for the file, without its letter: the tag's,
+// or, when the tag has none, the one the file's own name gives as the
+// dialect reads it (a number of more than NAME_NUMBER_MAX_WIDTH digits
+// counts as the widest); 0 when neither gives one. The largest of a set's
+// decides the width of %*N.
+unsigned trackNumberWritten(const ID666Tag& tag, const char* droppedPath, TemplateDialect dialect);
+
 }  // namespace brindlemark::rename
 
 #endif

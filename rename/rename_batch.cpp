@@ -5,6 +5,7 @@
 
 #include "platform/path_parts.h"
 #include "rename/device_name.h"
+#include "rename/name_clash.h"
 #include "rename/name_template.h"
 #include "rename/tag_file.h"
 #include "spctag/id666_tag.h"
@@ -15,9 +16,6 @@ namespace {
 
 using spctag::isSpcKind;
 
-// The longest new path (folder, name and ".spc") that is used.
-constexpr std::size_t NEW_PATH_MAX_LENGTH = 255;
-constexpr char SPC_EXTENSION[] = ".spc";
 // What a file that gets no new name counts as when names are compared.
 const std::string kNoNewPath;
 
@@ -127,7 +125,9 @@ void nameSet(const NameTemplate& nameTemplate, ReadAhead& window, const NameStyl
         set.files.push_back(window[position].dropped);
         if (!window[position].opened || !isSpcKind(window[position].kind)) continue;
         buffers.tags.push_back(&window[position].tag);
-        set.largestTrack = std::max(set.largestTrack, trackNumberOf(window[position].tag));
+        set.largestTrack = std::max(set.largestTrack, trackNumberWritten(window[position].tag,
+                                                                         set.files.back()->path.c_str(),
+                                                                         nameTemplate.dialect()));
     }
     style.prepareSet(buffers.tags);
     if (buffers.named.size() < count) buffers.named.resize(count);
@@ -150,6 +150,7 @@ void renameDroppedFiles(const NameTemplate& nameTemplate, const std::vector<Drop
     while (window.next()) {
         nameSet(nameTemplate, window, style, buffers);
         if (settings.setNamed) settings.setNamed(buffers.set);
+        if (settings.fixConflicts) tellClashesApart(window, buffers.named, fileSystem);
         markSharedFiles(window, buffers.order, buffers.shared);
         bool moved = false;  // an entry of the folder changed name since the window was read
         for (std::size_t position = 0; position < window.size(); ++position) {

@@ -26,6 +26,10 @@ using SetReport = std::function<void(const NameSet&)>;
 struct BatchSettings {
     ReadAheadBounds readAhead;
     SetReport setNamed;  // may be empty
+    // Files of a set that would get one new name, or a name an entry
+    // outside the set bears, are told apart by " (2)", " (3)"
+    // (tellClashesApart); otherwise such a move fails.
+    bool fixConflicts = false;
 };
 
 // Renames every file of one drop after its tag, the last dropped file first,

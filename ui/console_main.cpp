@@ -50,7 +50,7 @@ constexpr int EXIT_USAGE = 2;
 
 constexpr char USAGE[] =
     "Usage: brindlemark [-f TEMPLATE] [-n] [-r] [--json] [-u [--tag-encoding ENC]]\n"
-    "                   [--journal FILE | --no-journal] FILE...\n"
+    "                   [--fix-conflicts] [--journal FILE | --no-journal] FILE...\n"
     "       brindlemark --show [-r] [--tag-encoding ENC] FILE...\n"
     "       brindlemark --undo [-n] [JOURNAL | N]\n"
     "       brindlemark --runs\n"
@@ -70,9 +70,12 @@ constexpr char HELP[] =
     "                     (NFC), keeping accented letters, kana and kanji\n"
     "  --tag-encoding ENC\n"
     "                     read every tag's text as ENC: auto (decided per file,\n"
-    "                     by --show per folder; the default), utf-8, shift_jis\n"
-    "                     or windows-1252\n"
+    "                     a folder's files together; the default), utf-8,\n"
+    "                     shift_jis or windows-1252\n"
     "  --json             print each outcome as one JSON object per line\n"
+    "  --fix-conflicts    tell apart the files of a folder that would get one new\n"
+    "                     name, or a name another file bears, by \" (2)\", \" (3)\"\n"
+    "                     before \".spc\", in the order the FILEs were given\n"
     "  --show             print each FILE's tag, its text decoded, as one JSON\n"
     "                     object per line\n"
     "  --journal FILE     write the run's journal to FILE\n"
@@ -91,7 +94,8 @@ constexpr char HELP[] =
     "  %% - a percent sign\n"
     "  %Y - Copyright year   %P - Publisher\n"
     "  %2N, %02N, %2D - at least 2 digits, zeros in front (widths 1 to 9)\n"
-    "  %*N - the digits of the set's largest track number, at least 2\n"
+    "  %*N - the digits of the largest track number of the FILE's folder (as\n"
+    "        %N writes it, from the tag or the name), at least 2\n"
     "  {...} - written only when every item in it is present; %{ %} - a brace\n"
     "A \"%\" followed by a letter that is no code is a usage error.\n"
     "When the tag has no disc or track number, they come from the characters\n"
@@ -109,7 +113,7 @@ constexpr char HELP[] =
     "\n"
     "Options always wanted can be set in $XDG_CONFIG_HOME/brindlemark/config\n"
     "(~/.config/brindlemark/config), one \"key = value\" a line: format,\n"
-    "unicode (yes or no) and tag-encoding.\n"
+    "unicode (yes or no), tag-encoding and fix-conflicts (yes or no).\n"
     "\n"
     "Exit status: 0 when every file was renamed or already bore its new name\n"
     "(--undo: every move was undone or needed nothing; --show: every FILE was\n"
@@ -138,6 +142,8 @@ struct Options {
     bool noJournal = false;
     bool unicode = false;
     bool unicodeGiven = false;  // -u on the command line, not the config file
+    bool fixConflicts = false;
+    bool fixConflictsGiven = false;  // on the command line, not the config file
     bool tagEncodingGiven = false;
     std::optional<brindlemark::console::TextEncoding> tagEncoding;  // none: decided per file
     std::string journal;  // --journal FILE
@@ -164,6 +170,7 @@ bool applyConfigFile(Options& options) {
     options.configFile = path;
     if (settings.format) options.nameTemplate = *settings.format;
     if (settings.unicode) options.unicode = *settings.unicode;
+    if (settings.fixConflicts) options.fixConflicts = *settings.fixConflicts;
     if (settings.tagEncodingSet) options.tagEncoding = settings.tagEncoding;
     return true;
 }
@@ -212,6 +219,8 @@ int renameFiles(const Options& options) {
     if (options.unicode) unicodeStyle.emplace(options.tagEncoding);
     const brindlemark::rename::NameStyle& style =
         unicodeStyle ? static_cast<const brindlemark::rename::NameStyle&>(*unicodeStyle) : dialogStyle;
+    brindlemark::rename::BatchSettings settings;
+    settings.fixConflicts = options.fixConflicts;
     // A stop signal or failed output ends the batch between two files,
     // once the file the batch is on has its line; the journal and the
     // progress line are finished on the way back.
@@ -221,7 +230,7 @@ int renameFiles(const Options& options) {
                                                 written = output.add(outcome);
                                                 explainInvalidTemplate(outcome);
                                                 return written && !stopSignalled();
-                                            });
+                                            }, settings);
     if (!written || stopSignalled()) return EXIT_FAILURE;
     journal.finish();  // flushed to disk
     if (const brindlemark::platform::SystemError failure = journal.failure()) {
@@ -293,7 +302,7 @@ int undoRun(const Options& options) {
 }
 
 // Options without a short form.
-enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns };
+enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns, kFixConflicts };
 
 // The option table, in one place. The leading "-" hands every FILE over in
 // its place (as the argument of option 1), so options may follow the files
@@ -311,6 +320,7 @@ const option kLongOptions[] = {
     {"runs", no_argument, nullptr, kRuns},
     {"journal", required_argument, nullptr, kJournal},
     {"no-journal", no_argument, nullptr, kNoJournal},
+    {"fix-conflicts", no_argument, nullptr, kFixConflicts},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -352,6 +362,7 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
             case kUndo: options.undo = true; break;
             case kRuns: options.runs = true; break;
             case kNoJournal: options.noJournal = true; break;
+            case kFixConflicts: options.fixConflicts = options.fixConflictsGiven = true; break;
             case kJournal:
                 options.journal = optarg;
                 if (options.journal.empty()) return usageError("--journal needs a FILE");
@@ -376,7 +387,7 @@ std::optional<int> checkOptions(const Options& options, int argc) {
     const bool journalGiven = !options.journal.empty() || options.noJournal;
     if (options.undo) {
         if (options.templateGiven || options.recursive || options.json || options.show || journalGiven || options.runs ||
-            options.unicodeGiven || options.tagEncodingGiven) {
+            options.unicodeGiven || options.tagEncodingGiven || options.fixConflictsGiven) {
             return usageError("--undo takes only --dry-run and one JOURNAL");
         }
         if (options.files.size() > 1) return usageError("--undo takes one JOURNAL at most");
@@ -391,7 +402,8 @@ std::optional<int> checkOptions(const Options& options, int argc) {
         return usageError("no FILE given");
     }
     // --show prints JSON already: --json beside it changes nothing.
-    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicodeGiven)) {
+    if (options.show && (options.dryRun || options.templateGiven || journalGiven || options.unicodeGiven ||
+                         options.fixConflictsGiven)) {
         return usageError("--show takes no other option but --recursive, --tag-encoding and --json");
     }
     if (options.tagEncodingGiven && !options.unicode && !options.show) {

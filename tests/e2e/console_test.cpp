@@ -178,7 +178,8 @@ TEST_F(Console, ShowPrintsEachRecordAsOneAsciiJsonLine) {
 
 TEST_F(Console, UsageErrorsExitWithTwo) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "a.spc"}, {"--dry-run"}, {"a.spc", "--format"}, {"--show", "--dry-run", "a.spc"}}) {
+             {}, {"--bogus", "a.spc"}, {"--dry-run"}, {"a.spc", "--format"}, {"--show", "--dry-run", "a.spc"},
+             {"--show", "--fix-conflicts", "a.spc"}, {"--undo", "--fix-conflicts"}}) {
         const Outcome r = run(dir, args);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_EQ(r.out, "");

@@ -136,6 +136,27 @@ TEST_F(Naming, ARunOverItsOwnOutputRenamesNothing) {
     }
 }
 
+// --fix-conflicts numbers the names a set would give twice in the order the
+// files were given; the dry run shows what the real run does, and undo moves
+// the numbered files back like any other.
+TEST_F(Naming, FixConflictsNumbersClashingNamesAndUndoPutsThemBack) {
+    put("Song.spc", spc("Kept", 1));  // outside the drop
+    for (const char* name : {"a.spc", "b.spc", "c.spc"}) put(name, spc("Song", 2));
+    const std::vector<std::string> args{"--fix-conflicts", "-f", "%S", "a.spc", "b.spc", "c.spc"};
+    const std::string lines = "c.spc -> Song (4).spc\nb.spc -> Song (3).spc\na.spc -> Song (2).spc\n";
+    const auto before = snapshot();
+    std::vector<std::string> dryRun{"-n"};
+    dryRun.insert(dryRun.end(), args.begin(), args.end());
+    for (const auto& runArgs : {dryRun, args}) {
+        const Outcome r = run(dir, runArgs);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, lines) << runArgs.front();
+    }
+    EXPECT_EQ(names(), (std::set<std::string>{"Song.spc", "Song (2).spc", "Song (3).spc", "Song (4).spc"}));
+    EXPECT_EQ(run(dir, {"--undo"}).exitCode, 0);
+    EXPECT_EQ(snapshot(), before);
+}
+
 // Options set once in $XDG_CONFIG_HOME/brindlemark/config fill in for those
 // the command line does not give, in every mode.
 TEST_F(Naming, TheConfigFileSetsTheOptionsAUserAlwaysWants) {
@@ -155,6 +176,8 @@ TEST_F(Naming, TheConfigFileSetsTheOptionsAUserAlwaysWants) {
         {"format = %2N - %S\n", {"-n", "-f", "%S", "a.spc"}, 0, "a.spc -> Alpha.spc\n"},
         {"unicode = yes\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\xA9.spc\n"},
         {"unicode = yes\ntag-encoding = windows-1252\n", {"-n", "cafe.spc"}, 0, "cafe.spc -> 2 - Caf\xC3\x83\xC2\xA9.spc\n"},
+        {"fix-conflicts = yes\n", {"-n", "-f", "%G", "a.spc", "cafe.spc"}, 0,
+         "cafe.spc -> Game (2).spc\na.spc -> Game.spc\n"},
         // Options the command line could not take together are no usage error from the file.
         {"unicode = yes\nformat = %S\n", {"--show", "missing.spc"}, 1, "{\"path\": \"missing.spc\", \"kind\": 0}\n"},
     };

@@ -101,7 +101,7 @@ TEST_F(Unicode, ShowDecodesEachFilesTextAndKeepsItsBytes) {
 
 // Consecutive files of one folder are one set: the same one-kanji title
 // reads as Shift-JIS beside Japanese titles and as Windows-1252 beside
-// Western ones.
+// Western ones, in --show and in the names -u makes.
 TEST_F(Unicode, ShowDecidesTheEncodingOfEachFoldersFilesTogether) {
     ASSERT_EQ(mkdir((dir + "/jp").c_str(), 0755), 0);
     ASSERT_EQ(mkdir((dir + "/en").c_str(), 0755), 0);
@@ -109,17 +109,21 @@ TEST_F(Unicode, ShowDecidesTheEncodingOfEachFoldersFilesTogether) {
         const char* path;
         std::string song;
         const char* encoding;
+        const char* line;  // with -u -f %S
     } files[] = {
-        {"jp/1.spc", "\x90\xB9\x8C\x95\x93`\x90\xE0", "shift_jis"},
-        {"jp/2.spc", "\xE3\xC4", "shift_jis"},
-        {"jp/3.spc", "Plain", "ascii"},
-        {"en/1.spc", "\xE3\xC4", "windows-1252"},
-        {"en/2.spc", "Caf\xE9 del Mar", "windows-1252"},
+        {"jp/1.spc", "\x90\xB9\x8C\x95\x93`\x90\xE0", "shift_jis", "1.spc -> 聖剣伝説.spc"},
+        {"jp/2.spc", "\xE3\xC4", "shift_jis", "2.spc -> 翔.spc"},
+        {"jp/3.spc", "Plain", "ascii", "3.spc -> Plain.spc"},
+        {"en/1.spc", "\xE3\xC4", "windows-1252", "1.spc -> ãÄ.spc"},
+        {"en/2.spc", "Caf\xE9 del Mar", "windows-1252", "2.spc -> Café del Mar.spc"},
     };
-    std::vector<std::string> args{"--show"};
+    std::vector<std::string> args{"--show"}, renaming{"-u", "--no-journal", "-f", "%S"};
+    std::string lines;
     for (const auto& file : files) {
         put(file.path, spc(file.song));
         args.emplace_back(file.path);
+        renaming.emplace_back(file.path);
+        lines = file.line + std::string("\n") + lines;  // the last file first
     }
     const Outcome r = run(dir, args);
     EXPECT_EQ(r.exitCode, 0);
@@ -132,6 +136,9 @@ TEST_F(Unicode, ShowDecidesTheEncodingOfEachFoldersFilesTogether) {
                   std::string::npos)
             << file.path << "\n" << r.out;
     }
+    const Outcome renamed = run(dir, renaming);
+    EXPECT_EQ(renamed.exitCode, 0) << renamed.err;
+    EXPECT_EQ(renamed.out, lines);
 }
 
 TEST_F(Unicode, EncodingOptionsOutsideTheirUseAreUsageErrors) {

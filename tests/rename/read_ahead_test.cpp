@@ -23,15 +23,7 @@ namespace rename = brindlemark::rename;
 namespace platform = brindlemark::platform;
 
 // An SPC file with the title (and, when given, the track of its extended tag).
-spcbuild::Bytes spc(const std::string& title, std::uint16_t track = 0) {
-    spcbuild::TextTag tag;
-    tag.song = title;
-    spcbuild::Bytes bytes = spcbuild::spcWithTextTag(tag);
-    if (track != 0) {
-        spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, track << 8)}));
-    }
-    return bytes;
-}
+spcbuild::Bytes spc(const std::string& title, std::uint16_t track = 0) { return titledSpc(title, track); }
 
 // The real file system, but the file at one path cannot be opened.
 class OneUnreadable final : public platform::FileSystem {

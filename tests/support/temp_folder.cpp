@@ -38,3 +38,13 @@ std::string TempDir::write(const std::string& name, const spcbuild::Bytes& bytes
     const std::string file = pathOf(name);
     return spcbuild::writeFile(file, bytes) ? file : std::string();
 }
+
+spcbuild::Bytes titledSpc(const std::string& title, std::uint16_t track) {
+    spcbuild::TextTag tag;
+    tag.song = title;
+    spcbuild::Bytes bytes = spcbuild::spcWithTextTag(tag);
+    if (track != 0) {
+        spcbuild::appendExtendedTag(bytes, spcbuild::chunkBlock({spcbuild::valueChunk(0x12, static_cast<std::uint16_t>(track << 8))}));
+    }
+    return bytes;
+}

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "spcbuild/spc_builder.h"
@@ -26,6 +27,10 @@ public:
 private:
     std::string path_;
 };
+
+// An SPC file whose text tag holds the song title and, when track is not 0,
+// whose extended tag holds that track number.
+spcbuild::Bytes titledSpc(const std::string& title, std::uint16_t track = 0);
 
 // A test whose files live in a fresh temporary folder, dir, removed
 // afterwards with all it holds.

@@ -36,13 +36,22 @@ bool readFormat(const std::string& value, ConfigSettings& settings, std::string&
     return true;
 }
 
-bool readUnicode(const std::string& value, ConfigSettings& settings, std::string& why) {
+// A value of yes or no, for the key named.
+bool readYesNo(const char* key, const std::string& value, std::optional<bool>& setting, std::string& why) {
     if (value != "yes" && value != "no") {
-        why = "unicode is yes or no, not \"" + value + "\"";
+        why = std::string(key) + " is yes or no, not \"" + value + "\"";
         return false;
     }
-    settings.unicode = value == "yes";
+    setting = value == "yes";
     return true;
+}
+
+bool readUnicode(const std::string& value, ConfigSettings& settings, std::string& why) {
+    return readYesNo("unicode", value, settings.unicode, why);
+}
+
+bool readFixConflicts(const std::string& value, ConfigSettings& settings, std::string& why) {
+    return readYesNo("fix-conflicts", value, settings.fixConflicts, why);
 }
 
 bool readTagEncoding(const std::string& value, ConfigSettings& settings, std::string& why) {
@@ -58,6 +67,7 @@ constexpr ConfigKey kKeys[] = {
     {"format", readFormat},
     {"unicode", readUnicode},
     {"tag-encoding", readTagEncoding},
+    {"fix-conflicts", readFixConflicts},
 };
 
 }  // namespace

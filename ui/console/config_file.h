@@ -17,6 +17,7 @@ namespace brindlemark::console {
 struct ConfigSettings {
     std::optional<std::string> format;  // format = %2N - %S
     std::optional<bool> unicode;        // unicode = yes | no
+    std::optional<bool> fixConflicts;   // fix-conflicts = yes | no
     bool tagEncodingSet = false;        // tag-encoding = auto | utf-8 | shift_jis | windows-1252
     std::optional<TextEncoding> tagEncoding;  // none: decided per file (auto)
 };

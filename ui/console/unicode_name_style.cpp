@@ -37,6 +37,10 @@ bool isForbiddenCharacter(char32_t c) {
 
 }  // namespace
 
+void UnicodeNameStyle::prepareSet(const std::vector<const ID666Tag*>& tags) const {
+    decoder_.decideSet(tags.data(), tags.size());
+}
+
 void UnicodeNameStyle::prepareTag(ID666Tag& tag) const {
     readTagTexts(tag, texts_);
     const std::vector<TagText>& texts = texts_;
