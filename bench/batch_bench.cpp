@@ -69,17 +69,17 @@ struct Options {
 };
 
 // The goals the summary judges.
-constexpr double kBatchGoal = 1.1;        // batch without journal, x the floor
-constexpr double kJournalGoal = 1.3;      // journaled run, x the run without journal
-constexpr double kShowGoal = 1.2;         // --show, x the viewer's floor
-constexpr double kShowBeforeGoal = 1.2;   // --show over 10,000 files, x the seconds before a change
-constexpr double kCallsBaseGoal = 5;      // per renamed file without extended tag, no journal
-constexpr double kCallsExtendedGoal = 6;  // the same with an extended tag
-constexpr double kJournalCallsGoal = 2;   // the journal's extra calls per renamed file
-constexpr int kShowLargeFiles = 10000;
-constexpr double kWalkMiBGoal = 64;       // peak memory of -r over 100,000 files, projected
+constexpr double BATCH_GOAL = 1.1;        // batch without journal, x the floor
+constexpr double JOURNAL_GOAL = 1.3;      // journaled run, x the run without journal
+constexpr double SHOW_GOAL = 1.2;         // --show, x the viewer's floor
+constexpr double SHOW_BEFORE_GOAL = 1.2;   // --show over 10,000 files, x the seconds before a change
+constexpr double CALLS_BASE_GOAL = 5;      // per renamed file without extended tag, no journal
+constexpr double CALLS_EXTENDED_GOAL = 6;  // the same with an extended tag
+constexpr double JOURNAL_CALLS_GOAL = 2;   // the journal's extra calls per renamed file
+constexpr int SHOW_LARGE_FILES = 10000;
+constexpr double WALK_MI_B_GOAL = 64;       // peak memory of -r over 100,000 files, projected
 // On the network share: seconds for the whole run, per row below.
-constexpr double kShareShowGoal = 1.0, kShareDryRunGoal = 1.5, kShareJournaledGoal = 3.0, kShareUndoGoal = 3.0;
+constexpr double SHARE_SHOW_GOAL = 1.0, SHARE_DRY_RUN_GOAL = 1.5, SHARE_JOURNALED_GOAL = 3.0, SHARE_UNDO_GOAL = 3.0;
 
 enum class Mix { Realistic, BaseOnly, ExtendedOnly };
 
@@ -552,14 +552,14 @@ int main(int argc, char** argv) {
     }
 
     const bool haveStrace = onPath("strace"), haveTime = access("/usr/bin/time", X_OK) == 0;
-    constexpr int walkSmallFiles = 1000, walkLargeFiles = kShowLargeFiles;
+    constexpr int walkSmallFiles = 1000, walkLargeFiles = SHOW_LARGE_FILES;
     std::fprintf(stderr, "batch_bench: making %d files in %s\n", o.files, work.c_str());
     FileSet batch, baseSmall, baseLarge, xidSmall, xidLarge, walkSmall, ownTenThousand;
     const int small = 100, large = 100 + o.traceFiles;
     // The walk's memory is measured over one folder of 1,000 and one of
     // 10,000 files, and --show timed over 10,000 files; the batch folder
     // serves as that one when it has 10,000.
-    const bool tenThousandIsBatch = o.files == kShowLargeFiles;
+    const bool tenThousandIsBatch = o.files == SHOW_LARGE_FILES;
     const FileSet& tenThousand = tenThousandIsBatch ? batch : ownTenThousand;
     if (!makeSet(work + "/batch", Mix::Realistic, o.files, batch) ||
         !makeSet(work + "/base-small", Mix::BaseOnly, small, baseSmall) ||
@@ -567,7 +567,7 @@ int main(int argc, char** argv) {
         !makeSet(work + "/xid6-small", Mix::ExtendedOnly, small, xidSmall) ||
         !makeSet(work + "/xid6-large", Mix::ExtendedOnly, large, xidLarge) ||
         (haveTime && !makeSet(work + "/walk-1000", Mix::Realistic, walkSmallFiles, walkSmall)) ||
-        (!tenThousandIsBatch && !makeSet(work + "/files-10000", Mix::Realistic, kShowLargeFiles, ownTenThousand))) {
+        (!tenThousandIsBatch && !makeSet(work + "/files-10000", Mix::Realistic, SHOW_LARGE_FILES, ownTenThousand))) {
         std::perror("batch_bench: making the files");
         return 1;
     }
@@ -665,9 +665,9 @@ int main(int argc, char** argv) {
     // The lines the console prints leave its buffer in one write for many
     // files, a hundredth of a call a file or so; up to this much is taken as
     // those writes, not as a call of the file's own.
-    constexpr double kSharedCalls = 0.05;
-    const auto callsVerdict = [](double calls, double goal) { return verdict(calls >= 0, calls <= goal + kSharedCalls); };
-    const auto moreVerdict = [](double more) { return verdict(more > -1e299, more <= kJournalCallsGoal + kSharedCalls); };
+    constexpr double SHARED_CALLS = 0.05;
+    const auto callsVerdict = [](double calls, double goal) { return verdict(calls >= 0, calls <= goal + SHARED_CALLS); };
+    const auto moreVerdict = [](double more) { return verdict(more > -1e299, more <= JOURNAL_CALLS_GOAL + SHARED_CALLS); };
     const bool walkMeasured = peak[PeakWalkSmall] >= 0 && peak[PeakWalkLarge] >= 0;
     const double walkPerFile = (peak[PeakWalkLarge] - peak[PeakWalkSmall]) / (walkLargeFiles - walkSmallFiles);
     const double walkAt100000 = peak[PeakWalkLarge] + walkPerFile * (100000 - walkLargeFiles);  // KiB
@@ -690,16 +690,16 @@ int main(int argc, char** argv) {
                     reference > 0 ? fixed(mid[row] / reference, 2).c_str() : "", count, vsNoJournal.c_str(),
                     goal.c_str(), met);
     };
-    printRow(NoJournal, o.files, mid[Floor], "", goalText("x floor", kBatchGoal), verdict(true, batchRatio <= kBatchGoal));
-    printRow(Journaled, o.files, mid[Floor], fixed(journalRatio, 2), goalText("x no jrnl", kJournalGoal),
-             verdict(true, journalRatio <= kJournalGoal));
+    printRow(NoJournal, o.files, mid[Floor], "", goalText("x floor", BATCH_GOAL), verdict(true, batchRatio <= BATCH_GOAL));
+    printRow(Journaled, o.files, mid[Floor], fixed(journalRatio, 2), goalText("x no jrnl", JOURNAL_GOAL),
+             verdict(true, journalRatio <= JOURNAL_GOAL));
     printRow(DryRun, o.files, mid[Floor], "", "", "");
     printRow(Walk, o.files, mid[Floor], fixed(mid[Walk] / mid[NoJournal], 2), "", "");
     printRow(Floor, o.files, mid[Floor], "", "", "");
-    printRow(Show, o.files, mid[ReadFloor], "", goalText("x floor", kShowGoal), verdict(true, showRatio <= kShowGoal));
+    printRow(Show, o.files, mid[ReadFloor], "", goalText("x floor", SHOW_GOAL), verdict(true, showRatio <= SHOW_GOAL));
     printRow(ReadFloor, o.files, mid[ReadFloor], "", "", "");
-    printRow(ShowLarge, kShowLargeFiles, -1, "", goalText("x before", kShowBeforeGoal),
-             verdict(beforeGiven, beforeRatio <= kShowBeforeGoal));
+    printRow(ShowLarge, SHOW_LARGE_FILES, -1, "", goalText("x before", SHOW_BEFORE_GOAL),
+             verdict(beforeGiven, beforeRatio <= SHOW_BEFORE_GOAL));
     std::printf("(-r walks the batch's one folder of %d files, the files the other rows name one by one;\n"
                 " --show is set against its own floor, the row below it; done: files renamed, for --show lines\n"
                 " printed, for its floor files read)\n",
@@ -733,14 +733,14 @@ int main(int argc, char** argv) {
     std::printf(callsLine, "system calls per renamed file (same way)", "no journal", "goal", "met", "journal on", "more",
                 "goal", "met");
     std::printf(callsLine, "  SPC without extended tag", fixed(consoleBase.callsPerRenamed, 2).c_str(), "<= 5",
-                callsVerdict(consoleBase.callsPerRenamed, kCallsBaseGoal), fixed(journalBase.callsPerRenamed, 2).c_str(),
+                callsVerdict(consoleBase.callsPerRenamed, CALLS_BASE_GOAL), fixed(journalBase.callsPerRenamed, 2).c_str(),
                 signedFixed(moreBase).c_str(), "<= +2", moreVerdict(moreBase));
     std::printf(callsLine, "  SPC with extended tag", fixed(consoleXid.callsPerRenamed, 2).c_str(), "<= 6",
-                callsVerdict(consoleXid.callsPerRenamed, kCallsExtendedGoal), fixed(journalXid.callsPerRenamed, 2).c_str(),
+                callsVerdict(consoleXid.callsPerRenamed, CALLS_EXTENDED_GOAL), fixed(journalXid.callsPerRenamed, 2).c_str(),
                 signedFixed(moreXid).c_str(), "<= +2", moreVerdict(moreXid));
     std::printf("(the figures include the console's buffered output, a write for many files; up to %.2f a file\n"
                 " above a goal is taken as those writes)\n",
-                kSharedCalls);
+                SHARED_CALLS);
 
     const bool peakMet = peak[PeakNoJournal] < 16 * 1024;
     std::printf("\n%-44s %11s %11s %9s %4s\n", "peak resident memory (/usr/bin/time -v)", "MiB", "", "goal", "met");
@@ -754,25 +754,25 @@ int main(int argc, char** argv) {
     }
     std::printf("%-44s %11s %11s %9s %4s\n", "  -r, per file from 1,000 to 10,000 (KiB)",
                 walkMeasured ? fixed(std::max(0.0, walkPerFile), 3).c_str() : "n/a", "", "<= ~1",
-                verdict(walkMeasured, walkAt100000 < kWalkMiBGoal * 1024));
+                verdict(walkMeasured, walkAt100000 < WALK_MI_B_GOAL * 1024));
 
     // 1 KiB a file is what keeps 100,000 files under 100 MiB; the projection
     // from the two walks decides, so that the fixed start-up cost counts too.
     const char* const goalLine = "  %-60s %7s %7s %4s\n";
     std::printf("\n%-62s %7s %7s %4s\n", "goals", "figure", "goal", "met");
-    std::printf(goalLine, "batch --no-journal, x floor", fixed(batchRatio, 2).c_str(), goalText("", kBatchGoal).c_str(),
-                verdict(true, batchRatio <= kBatchGoal));
+    std::printf(goalLine, "batch --no-journal, x floor", fixed(batchRatio, 2).c_str(), goalText("", BATCH_GOAL).c_str(),
+                verdict(true, batchRatio <= BATCH_GOAL));
     std::printf(goalLine, "journal on, x the run without journal", fixed(journalRatio, 2).c_str(),
-                goalText("", kJournalGoal).c_str(), verdict(true, journalRatio <= kJournalGoal));
-    std::printf(goalLine, "--show, x its floor", fixed(showRatio, 2).c_str(), goalText("", kShowGoal).c_str(),
-                verdict(true, showRatio <= kShowGoal));
+                goalText("", JOURNAL_GOAL).c_str(), verdict(true, journalRatio <= JOURNAL_GOAL));
+    std::printf(goalLine, "--show, x its floor", fixed(showRatio, 2).c_str(), goalText("", SHOW_GOAL).c_str(),
+                verdict(true, showRatio <= SHOW_GOAL));
     std::printf(goalLine, "--show over 10,000 files, x before the change", fixed(beforeRatio, 2).c_str(),
-                goalText("", kShowBeforeGoal).c_str(), verdict(beforeGiven, beforeRatio <= kShowBeforeGoal));
+                goalText("", SHOW_BEFORE_GOAL).c_str(), verdict(beforeGiven, beforeRatio <= SHOW_BEFORE_GOAL));
     std::printf(goalLine, "system calls per renamed file, no extended tag, no journal",
-                fixed(consoleBase.callsPerRenamed, 2).c_str(), "<= 5", callsVerdict(consoleBase.callsPerRenamed, kCallsBaseGoal));
+                fixed(consoleBase.callsPerRenamed, 2).c_str(), "<= 5", callsVerdict(consoleBase.callsPerRenamed, CALLS_BASE_GOAL));
     std::printf(goalLine, "system calls per renamed file, extended tag, no journal",
                 fixed(consoleXid.callsPerRenamed, 2).c_str(), "<= 6",
-                callsVerdict(consoleXid.callsPerRenamed, kCallsExtendedGoal));
+                callsVerdict(consoleXid.callsPerRenamed, CALLS_EXTENDED_GOAL));
     std::printf(goalLine, "journal's extra calls per renamed file, no extended tag", signedFixed(moreBase).c_str(), "<= +2",
                 moreVerdict(moreBase));
     std::printf(goalLine, "journal's extra calls per renamed file, extended tag", signedFixed(moreXid).c_str(), "<= +2",
@@ -780,11 +780,11 @@ int main(int argc, char** argv) {
     std::printf(goalLine, "peak memory of the batch --no-journal (MiB)", fixed(peak[PeakNoJournal] / 1024, 1).c_str(),
                 "< 16", verdict(peak[PeakNoJournal] >= 0, peakMet));
     std::printf(goalLine, "-r over 100,000 files, projected from the two walks (MiB)",
-                walkMeasured ? fixed(walkAt100000 / 1024, 0).c_str() : "n/a", ("< " + fixed(kWalkMiBGoal, 0)).c_str(),
-                verdict(walkMeasured, walkAt100000 < kWalkMiBGoal * 1024));
+                walkMeasured ? fixed(walkAt100000 / 1024, 0).c_str() : "n/a", ("< " + fixed(WALK_MI_B_GOAL, 0)).c_str(),
+                verdict(walkMeasured, walkAt100000 < WALK_MI_B_GOAL * 1024));
     const char* const shareNames[ShareRows] = {"--show", "--dry-run --no-journal", "real run, journal on local disk",
                                                "--undo of that run"};
-    const double shareGoals[ShareRows] = {kShareShowGoal, kShareDryRunGoal, kShareJournaledGoal, kShareUndoGoal};
+    const double shareGoals[ShareRows] = {SHARE_SHOW_GOAL, SHARE_DRY_RUN_GOAL, SHARE_JOURNALED_GOAL, SHARE_UNDO_GOAL};
     for (int row = 0; row < ShareRows; ++row) {
         char what[96];
         std::snprintf(what, sizeof what, "network share, %d files, %s (s)", o.shareFiles, shareNames[row]);
@@ -815,7 +815,7 @@ int main(int argc, char** argv) {
         }
     }
     if (done[NoJournal] != o.files || done[Journaled] != o.files || done[Walk] != o.files || done[Floor] != o.files ||
-        done[Show] != o.files || done[ReadFloor] != o.files || done[ShowLarge] != kShowLargeFiles) {
+        done[Show] != o.files || done[ReadFloor] != o.files || done[ShowLarge] != SHOW_LARGE_FILES) {
         std::printf("\nwarning: not every file was renamed, shown or read in every run; see %s\n", out.c_str());
     }
     if (journalsWritten != o.rounds) {

@@ -17,8 +17,8 @@
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 256;
-constexpr std::size_t kSongOffset = 0x2E, kSongWidth = 32;
+constexpr std::size_t HEADER_SIZE = 256;
+constexpr std::size_t SONG_OFFSET = 0x2E, SONG_WIDTH = 32;
 
 bool renameWithoutReplacing(const char* source, const char* target) {
     return syscall(SYS_renameat2, AT_FDCWD, source, AT_FDCWD, target, RENAME_NOREPLACE) == 0;
@@ -28,10 +28,10 @@ bool renameWithoutReplacing(const char* source, const char* target) {
 void newName(const char* path, const unsigned char* header, int index, char* out, std::size_t size) {
     const char* slash = std::strrchr(path, '/');
     const std::size_t folder = slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + 1;
-    char song[kSongWidth + 1];
+    char song[SONG_WIDTH + 1];
     std::size_t n = 0;
-    for (; n < kSongWidth && header[kSongOffset + n] != 0; ++n) {
-        const unsigned char c = header[kSongOffset + n];
+    for (; n < SONG_WIDTH && header[SONG_OFFSET + n] != 0; ++n) {
+        const unsigned char c = header[SONG_OFFSET + n];
         song[n] = c < 0x20 || c > 0x7E || std::strchr("\\/:*?\"<>|", c) != nullptr ? '_' : static_cast<char>(c);
     }
     song[n] = '\0';
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     for (int i = argc - 1; i >= first; --i) {
         const int fd = open(argv[i], O_RDONLY | O_CLOEXEC);
         if (fd < 0) continue;
-        unsigned char header[kHeaderSize] = {};
+        unsigned char header[HEADER_SIZE] = {};
         const ssize_t got = read(fd, header, sizeof header);
         close(fd);
         if (got != static_cast<ssize_t>(sizeof header)) continue;

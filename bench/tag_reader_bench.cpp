@@ -118,7 +118,7 @@ BENCHMARK(BM_decodeBase_binary);
 void BM_decodeExtended_20chunks(benchmark::State& state) {
     const Bytes block = twentyChunks();
     ID666Tag tag;
-    tag.load(spcWithTextTag(textTag()).data(), static_cast<std::uint32_t>(kSpcMinSize));
+    tag.load(spcWithTextTag(textTag()).data(), static_cast<std::uint32_t>(SPC_MIN_SIZE));
     for (auto _ : state) {
         benchmark::DoNotOptimize(tag.decodeExtended(block.data(), static_cast<std::int32_t>(block.size())));
         benchmark::DoNotOptimize(tag);

@@ -24,8 +24,8 @@ extern char** environ;
 
 namespace {
 
-constexpr double kUndoGoal = 2.0;    // undo of a run, x the run
-constexpr double kBesideGoal = 2.0;  // run beside many journals, x beside none
+constexpr double UNDO_GOAL = 2.0;    // undo of a run, x the run
+constexpr double BESIDE_GOAL = 2.0;  // run beside many journals, x beside none
 
 // Runs the console with args in folder, output thrown away; the seconds it
 // took, or a negative number when it failed.
@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
     const double run = timed(dir, runArgs);
     const double undo = timed(dir, {console, "--undo"});
     std::printf("undo_bench: %d moves; a run of %d files beside %d journals\n", files, besideFiles, journals);
-    row("console -r (journal on), the run", run, run, kUndoGoal);
-    row("console --undo of that run", undo, run, kUndoGoal);
+    row("console -r (journal on), the run", run, run, UNDO_GOAL);
+    row("console --undo of that run", undo, run, UNDO_GOAL);
 
     const std::vector<std::string> besideArgs{console, "-r", "-f", "%S", "beside"};
     const double alone = timed(dir, besideArgs);
@@ -137,8 +137,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double beside = timed(dir, besideArgs);
-    row("console -r beside no journal", alone, alone, kBesideGoal);
-    row("console -r beside the journals", beside, alone, kBesideGoal);
+    row("console -r beside no journal", alone, alone, BESIDE_GOAL);
+    row("console -r beside the journals", beside, alone, BESIDE_GOAL);
     std::system(("rm -rf '" + dir + "'").c_str());
-    return run > 0 && undo > 0 && undo <= kUndoGoal * run && beside > 0 && beside <= kBesideGoal * alone ? 0 : 1;
+    return run > 0 && undo > 0 && undo <= UNDO_GOAL * run && beside > 0 && beside <= BESIDE_GOAL * alone ? 0 : 1;
 }

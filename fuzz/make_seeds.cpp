@@ -121,7 +121,7 @@ void tagImageSeeds(const std::string& dir) {
     save(dir, "xid6-minimal.spc", withExtendedTag(spcWithTextTag(fullTextTag()), chunkBlock({valueChunk(0x11, 1)})));
 
     Bytes shortSpc = spcWithTextTag(fullTextTag());
-    shortSpc.resize(kSpcMinSize - 1);
+    shortSpc.resize(SPC_MIN_SIZE - 1);
     save(dir, "spc-too-short.spc", shortSpc);
 
     Bytes noLook = withExtendedTag(spcWithTextTag(fullTextTag()), Bytes{}, 4);

@@ -16,9 +16,9 @@
 
 namespace nameinput {
 
-constexpr std::size_t kTemplateMax = 30;
-constexpr std::size_t kTextMax = 255;
-constexpr std::size_t kPathMax = 254;
+constexpr std::size_t TEMPLATE_MAX = 30;
+constexpr std::size_t TEXT_MAX = 255;
+constexpr std::size_t FUZZ_PATH_MAX = 254;
 
 struct Fields {
     std::uint8_t disc = 0, track = 0, letter = 0;

@@ -54,13 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const unsigned track = data[1] % 100u;
     tag.ostTrack = track == 0 ? 0 : (track << 8 | data[2]);
 
-    char nameTemplate[nameinput::kTemplateMax + 1];
-    char path[nameinput::kPathMax + 1];
-    nameinput::takeText(at, end, nameTemplate, nameinput::kTemplateMax);
+    char nameTemplate[nameinput::TEMPLATE_MAX + 1];
+    char path[nameinput::FUZZ_PATH_MAX + 1];
+    nameinput::takeText(at, end, nameTemplate, nameinput::TEMPLATE_MAX);
     for (char* text : {tag.song, tag.game, tag.artist, tag.ostTitle}) {
-        nameinput::takeText(at, end, text, nameinput::kTextMax);
+        nameinput::takeText(at, end, text, nameinput::TEXT_MAX);
     }
-    nameinput::takeText(at, end, path, nameinput::kPathMax);
+    nameinput::takeText(at, end, path, nameinput::FUZZ_PATH_MAX);
 
     const auto templateCopy = exactCopy(nameTemplate);
     const auto pathCopy = exactCopy(path);

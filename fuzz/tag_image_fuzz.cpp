@@ -47,7 +47,7 @@ void checkRecord(const ID666Tag& tag) {
     const char* const texts[] = {tag.path,     tag.song,     tag.game,      tag.artist,
                                  tag.dumper,   tag.comments, tag.ostTitle, tag.publisher};
     for (const char* text : texts) require(terminatedWithin(text, ID666Tag::kTextSize), "text field without NUL");
-    require(terminatedWithin(tag.dateText, ID666Tag::kDateTextSize), "dateText without NUL");
+    require(terminatedWithin(tag.dateText, ID666Tag::DATE_TEXT_SIZE), "dateText without NUL");
     require(tag.dateText[0] == '\0' || tag.date.empty(), "dateText and date both set");
     require(tag.date.empty() || isBelievableDate(tag.date), "stored date is not a believable dump date");
     require(tag.ostDisc <= 9, "ostDisc above 9");
@@ -68,11 +68,11 @@ void checkRecord(const ID666Tag& tag) {
 // block's size: the decoder must not read at or past the block's end even
 // where the image would have more bytes behind it.
 void decodeBlockAlone(const ID666Tag& loaded, const std::uint8_t* image, std::uint32_t size) {
-    const std::uint32_t stored = spclayout::readU32(image + spclayout::kXid6Size);
-    const std::uint32_t available = size - spclayout::kXid6Block;
+    const std::uint32_t stored = spclayout::readU32(image + spclayout::XID6_SIZE);
+    const std::uint32_t available = size - spclayout::XID6_BLOCK;
     std::uint32_t blockSize = stored < available ? stored : available;
-    if (blockSize > spclayout::kXid6ReadLimit) blockSize = spclayout::kXid6ReadLimit;  // as the loader reads it
-    std::vector<unsigned char> block(image + spclayout::kXid6Block, image + spclayout::kXid6Block + blockSize);
+    if (blockSize > spclayout::XID6_READ_LIMIT) blockSize = spclayout::XID6_READ_LIMIT;  // as the loader reads it
+    std::vector<unsigned char> block(image + spclayout::XID6_BLOCK, image + spclayout::XID6_BLOCK + blockSize);
     static ID666Tag again;
     again = loaded;
     again.decodeExtended(block.data(), static_cast<std::int32_t>(blockSize));
@@ -107,7 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "a file that is no SPC kept tag items");
     }
     if (kind == KIND_SPC_XID6) {
-        require(imageSize >= spclayout::kMinXid6Look, "extended tag reported for a short image");
+        require(imageSize >= spclayout::MIN_XID6_LOOK, "extended tag reported for a short image");
         decodeBlockAlone(tag, data, imageSize);
     }
     return 0;
@@ -121,17 +121,17 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
                                                unsigned int seed) {
     std::minstd_rand random(seed);
     const unsigned choice = static_cast<unsigned>(random() % 8);
-    if (choice == 0 || size < spclayout::kHeaderSize) return LLVMFuzzerMutate(data, size, maxSize);
+    if (choice == 0 || size < spclayout::HEADER_SIZE) return LLVMFuzzerMutate(data, size, maxSize);
 
-    if (choice <= 2 && size >= spclayout::kXid6Marker && maxSize > spclayout::kXid6Marker) {
-        const std::size_t start = spclayout::kXid6Marker;
+    if (choice <= 2 && size >= spclayout::XID6_MARKER && maxSize > spclayout::XID6_MARKER) {
+        const std::size_t start = spclayout::XID6_MARKER;
         return start + LLVMFuzzerMutate(data + start, size - start, maxSize - start);
     }
 
-    std::size_t start = 0, width = spclayout::kHeaderSize;
+    std::size_t start = 0, width = spclayout::HEADER_SIZE;
     if (choice == 3) width = 512;
     if (choice == 4) {
-        start = spclayout::kRomCandidates[random() % 4];
+        start = spclayout::ROM_CANDIDATES[random() % 4];
         width = 64;
     }
     if (start + width > size) return LLVMFuzzerMutate(data, size, maxSize);

@@ -21,13 +21,13 @@ namespace brindlemark::platform {
 
 namespace {
 
-constexpr std::uint64_t kLockedAttributes = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+constexpr std::uint64_t LOCKED_ATTRIBUTES = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
 // Symlinks followed in a row before a path reads as naming no file, as the
 // kernel gives up (ELOOP).
-constexpr int kMaxLinksFollowed = 40;
+constexpr int MAX_LINKS_FOLLOWED = 40;
 // Entries looked at ahead of their moves that are kept at most; past that
 // the rest are looked at when they move.
-constexpr std::size_t kMaxEntriesLookedAt = 4096;
+constexpr std::size_t MAX_ENTRIES_LOOKED_AT = 4096;
 
 bool hasEffectiveCapability(unsigned capability) {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -64,7 +64,7 @@ DryRunFileSystem::FolderFacts& DryRunFileSystem::folder(const std::string& path)
         facts.inode = info.stx_ino;
         facts.owner = info.stx_uid;
         facts.sticky = (info.stx_mode & S_ISVTX) != 0;
-        facts.locked = (setAttributes(info) & kLockedAttributes) != 0;
+        facts.locked = (setAttributes(info) & LOCKED_ATTRIBUTES) != 0;
     }
     return facts;
 }
@@ -115,7 +115,7 @@ ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
     if (entryOnDisk(path, real)) {
         const EntryFacts facts = lookAt(real);
         const std::lock_guard<std::mutex> lock(model_);
-        if (looked_.size() < kMaxEntriesLookedAt) looked_[real] = facts;
+        if (looked_.size() < MAX_ENTRIES_LOOKED_AT) looked_[real] = facts;
     }
     bool pretended = false;
     {
@@ -127,7 +127,7 @@ ReadOnlyFile DryRunFileSystem::openForReading(const char* path) {
     // symlinks followed through the pretended names. The model is asked
     // under its lock; the links are read outside it.
     std::string current = path;
-    for (int followed = 0; followed <= kMaxLinksFollowed; ++followed) {
+    for (int followed = 0; followed <= MAX_LINKS_FOLLOWED; ++followed) {
         if (!entryOnDisk(current, real)) break;
         char link[PATH_MAX];
         const ssize_t length = readlink(real.c_str(), link, sizeof link);
@@ -153,7 +153,7 @@ int DryRunFileSystem::refusal(const std::string& from, const std::string& to, st
     if (source.sticky && !mover_.ownsEverything && entryOwner != mover_.user && source.owner != mover_.user) {
         return EPERM;
     }
-    if ((entryAttributes & kLockedAttributes) != 0) return EPERM;
+    if ((entryAttributes & LOCKED_ATTRIBUTES) != 0) return EPERM;
     // Something is mounted on the entry: the kernel refuses to move it.
     if ((entryAttributes & STATX_ATTR_MOUNT_ROOT) != 0) return EBUSY;
     return 0;

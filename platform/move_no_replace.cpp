@@ -17,7 +17,7 @@ namespace {
 
 int openFolderPath(const char* path) { return ::open(path, O_PATH | O_DIRECTORY | O_CLOEXEC); }
 
-const MoveCalls kSystemCalls = {
+const MoveCalls SYSTEM_CALLS = {
     [](int fromFolder, const char* from, int toFolder, const char* to, unsigned int flags) {
         return ::renameat2(fromFolder, from, toFolder, to, flags);
     },
@@ -127,7 +127,7 @@ int moveWithinFolder(const MoveCalls& calls, int folder, const std::string& fold
 
 }  // namespace
 
-const MoveCalls& systemMoveCalls() { return kSystemCalls; }
+const MoveCalls& systemMoveCalls() { return SYSTEM_CALLS; }
 
 int RenameFlagRefusals::refusalOn(dev_t device) const {
     const std::lock_guard<std::mutex> held(lock_);

@@ -29,8 +29,8 @@ bool isDeviceName(const char* fileName) {
         --length;
     }
 
-    static const char* const kNamed[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char* device : kNamed) {
+    static const char* const NAMED[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* device : NAMED) {
         if (stemIs(fileName, length, device)) return true;
     }
     if (length == 4 && fileName[3] >= '1' && fileName[3] <= '9') {

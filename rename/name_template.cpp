@@ -135,7 +135,7 @@ struct CodeRule {
     bool takesSetWidth;       // %*N
 };
 
-constexpr CodeRule kCodes[] = {
+constexpr CodeRule CODES[] = {
     {'%', false, Item::Percent, nullptr, false, false},
     {'s', false, Item::Text, &ID666Tag::song, false, false},
     {'g', false, Item::Text, &ID666Tag::game, false, false},
@@ -151,13 +151,13 @@ constexpr CodeRule kCodes[] = {
 // also maps the control character 0x05 onto "%", as the dialog always did.
 const CodeRule* findCode(char c, TemplateDialect dialect) {
     const char folded = static_cast<char>(c | 0x20);
-    for (const CodeRule& rule : kCodes) {
+    for (const CodeRule& rule : CODES) {
         if (rule.letter == folded && (!rule.consoleOnly || dialect == TemplateDialect::Console)) return &rule;
     }
     return nullptr;
 }
 
-std::uint8_t indexOf(const CodeRule* rule) { return static_cast<std::uint8_t>(rule - kCodes); }
+std::uint8_t indexOf(const CodeRule* rule) { return static_cast<std::uint8_t>(rule - CODES); }
 
 // ---- Writing ----------------------------------------------------------------
 
@@ -268,7 +268,7 @@ Served writeItem(const CodeRule& rule, unsigned width, ItemSource& source, StemW
 unsigned trackNumberWritten(const ID666Tag& tag, const char* droppedPath, TemplateDialect dialect) {
     if (tag.ostTrack != 0) return tag.ostTrack >> 8;
     // The largest number of NAME_NUMBER_MAX_WIDTH digits: no set is wider.
-    constexpr unsigned kWidest = [] {
+    constexpr unsigned WIDEST = [] {
         unsigned widest = 0;
         for (unsigned digit = 0; digit < NAME_NUMBER_MAX_WIDTH; ++digit) widest = widest * 10 + 9;
         return widest;
@@ -276,7 +276,7 @@ unsigned trackNumberWritten(const ID666Tag& tag, const char* droppedPath, Templa
     const NameNumbers name = numbersOfName(droppedPath, dialect);
     unsigned number = 0;
     for (std::size_t at = 0; at < name.trackLength && isDigit(name.track[at]); ++at) {
-        number = number > kWidest / 10 ? kWidest : number * 10 + static_cast<unsigned>(name.track[at] - '0');
+        number = number > WIDEST / 10 ? WIDEST : number * 10 + static_cast<unsigned>(name.track[at] - '0');
     }
     return number;
 }
@@ -297,16 +297,16 @@ NameTemplate::NameTemplate(const char* text, TemplateDialect dialect) : dialect_
     const auto piece = [](Piece::Kind kind, std::size_t at, std::size_t bytes) {
         return Piece{kind, 0, 0, false, static_cast<std::uint8_t>(at), static_cast<std::uint8_t>(bytes)};
     };
-    constexpr std::size_t kNone = NAME_TEMPLATE_MAX_BYTES + 1;
-    std::size_t open = kNone;  // where the group being read opened
+    constexpr std::size_t NONE = NAME_TEMPLATE_MAX_BYTES + 1;
+    std::size_t open = NONE;  // where the group being read opened
     for (std::size_t at = 0; at < length;) {
         const char c = text_[at];
         if (console && (c == '{' || c == '}')) {
             // A brace out of place stays literal: the console refuses it before any expansion.
             const bool opens = c == '{';
-            if (opens == (open == kNone)) {
+            if (opens == (open == NONE)) {
                 add(piece(opens ? Piece::Open : Piece::Close, at, 1));
-                open = opens ? at : kNone;
+                open = opens ? at : NONE;
             } else {
                 fault(opens ? TemplateFault::NestedBrace : TemplateFault::StrayClosingBrace, at);
                 add(piece(Piece::Text, at, 1));
@@ -356,7 +356,7 @@ NameTemplate::NameTemplate(const char* text, TemplateDialect dialect) : dialect_
         add(code);
         at += 2;
     }
-    if (open != kNone) {
+    if (open != NONE) {
         fault(TemplateFault::UnclosedBrace, open);
         add(piece(Piece::Close, length, 0));
     }
@@ -399,7 +399,7 @@ Expansion expandNameTemplate(const NameTemplate& nameTemplate, const ID666Tag& t
                 break;
             case NameTemplate::Piece::Code: {
                 const unsigned width = piece.setWidth ? widthOfSet : piece.width;
-                const Served served = writeItem(kCodes[piece.code], width, source, out);
+                const Served served = writeItem(CODES[piece.code], width, source, out);
                 if (inGroup) {
                     groupTaken = groupTaken || served == Served::Tag;
                     groupMissing = groupMissing || served == Served::Absent;

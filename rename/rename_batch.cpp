@@ -17,7 +17,7 @@ namespace {
 using spctag::isSpcKind;
 
 // What a file that gets no new name counts as when names are compared.
-const std::string kNoNewPath;
+const std::string NO_NEW_PATH;
 
 // A longer path arrives cut and an altered one as a look-alike: either may
 // name another file of the folder. A device name opens the device. None of
@@ -135,7 +135,7 @@ void nameSet(const NameTemplate& nameTemplate, ReadAhead& window, const NameStyl
     for (std::size_t position = 0; position < count; ++position) {
         nameOne(nameTemplate, window[position], style, set.width(), buffers.named[position]);
         const FileOutcome& named = buffers.named[position];
-        buffers.newPaths.push_back(named.outcome == Outcome::Renamed ? &named.newPath : &kNoNewPath);
+        buffers.newPaths.push_back(named.outcome == Outcome::Renamed ? &named.newPath : &NO_NEW_PATH);
     }
     findSameNames(buffers.newPaths, set);
 }

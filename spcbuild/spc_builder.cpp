@@ -7,7 +7,7 @@
 namespace spcbuild {
 namespace {
 
-constexpr char kSignature[] = "SNES-SPC700 Sound File Data v0.30";
+constexpr char SIGNATURE[] = "SNES-SPC700 Sound File Data v0.30";
 
 void putText(Bytes& out, std::size_t offset, const std::string& text, std::size_t width) {
     std::memcpy(out.data() + offset, text.data(), std::min(text.size(), width));
@@ -24,8 +24,8 @@ void putU32(Bytes& out, std::size_t offset, std::uint32_t v) {
 }
 
 Bytes blankSpc() {
-    Bytes out(kSpcMinSize, 0);
-    std::memcpy(out.data(), kSignature, sizeof kSignature - 1);
+    Bytes out(SPC_MIN_SIZE, 0);
+    std::memcpy(out.data(), SIGNATURE, sizeof SIGNATURE - 1);
     out[0x21] = 0x1A;  // the usual bytes behind the signature
     out[0x22] = 0x1A;
     out[0x23] = 0x1A;  // "has ID666 tag"
@@ -97,16 +97,16 @@ Bytes spcWithBinaryTag(const BinaryTag& tag) {
 Bytes spcWithHeader(const Bytes& header256) {
     Bytes out = blankSpc();
     std::copy_n(header256.begin(), std::min<std::size_t>(header256.size(), 256), out.begin());
-    std::memcpy(out.data(), kSignature, 28);
+    std::memcpy(out.data(), SIGNATURE, 28);
     return out;
 }
 
 void appendExtendedTag(Bytes& spc, const Bytes& block, std::int64_t storedSize) {
-    spc.resize(kSpcMinSize, 0);
+    spc.resize(SPC_MIN_SIZE, 0);
     const char marker[] = "xid6";
     spc.insert(spc.end(), marker, marker + 4);
     spc.resize(spc.size() + 4, 0);
-    putU32(spc, kSpcMinSize + 4,
+    putU32(spc, SPC_MIN_SIZE + 4,
            static_cast<std::uint32_t>(storedSize < 0 ? static_cast<std::int64_t>(block.size()) : storedSize));
     spc.insert(spc.end(), block.begin(), block.end());
 }

@@ -14,7 +14,7 @@ namespace spcbuild {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr std::size_t kSpcMinSize = 0x10200;  // header + 64 KB sound image + DSP/extra RAM
+constexpr std::size_t SPC_MIN_SIZE = 0x10200;  // header + 64 KB sound image + DSP/extra RAM
 
 // Base tag in its text layout. Every field is written as given (cut to its
 // width, NUL-padded); date is "month/day/year", seconds and fadeMs decimal.

@@ -17,10 +17,10 @@ using namespace spclayout;
 
 namespace {
 
-constexpr std::uint32_t kMaxSongSeconds = 959;
-constexpr std::uint32_t kMaxFadeMs = 59999;
-constexpr std::uint32_t kTicksPerSecond = 64000;
-constexpr std::uint32_t kTicksPerMs = 64;
+constexpr std::uint32_t MAX_SONG_SECONDS = 959;
+constexpr std::uint32_t MAX_FADE_MS = 59999;
+constexpr std::uint32_t TICKS_PER_SECOND = 64000;
+constexpr std::uint32_t TICKS_PER_MS = 64;
 
 // Copies a fixed-width field whole and puts a NUL behind it, so a field
 // filled to its last byte yields a string of the field's full width.
@@ -42,12 +42,12 @@ void copyText(char* to, const unsigned char* from, std::size_t width) {
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 bool readAsBinary(const unsigned char* header) {
-    const int s = countNumericChars(header + kSongSeconds, kSongSecondsWidth);
-    const int f = countNumericChars(header + kFadeMs, kFadeMsWidth);
-    const int d = countNumericChars(header + kDateText, kDateTextWidth);
+    const int s = countNumericChars(header + SONG_SECONDS, SONG_SECONDS_WIDTH);
+    const int f = countNumericChars(header + FADE_MS, FADE_MS_WIDTH);
+    const int d = countNumericChars(header + DATE_TEXT, DATE_TEXT_WIDTH);
     if (s == 0 && f == 0 && d == 0) {
         // Nothing numeric at all: only the emulator bytes can tell.
-        if (header[kBinEmulator] == 1 && header[kTextEmulator] == 0) return true;
+        if (header[BIN_EMULATOR] == 1 && header[TEXT_EMULATOR] == 0) return true;
         return preferBinary != 0;
     }
     if (s == -1 || f == -1) return true;
@@ -55,7 +55,7 @@ bool readAsBinary(const unsigned char* header) {
     if (d == 0) return preferBinary != 0;
     // The date is not text; four zero bytes where a binary tag keeps its
     // unused bytes make binary the better guess.
-    const unsigned char* unused = header + kBinUnused;
+    const unsigned char* unused = header + BIN_UNUSED;
     return unused[0] == 0 && unused[1] == 0 && unused[2] == 0 && unused[3] == 0;
 }
 
@@ -82,15 +82,15 @@ int countNumericChars(const unsigned char* field, std::size_t width) {
 }
 
 void ID666Tag::decodeBase(const unsigned char* header) {
-    copyField(song, header + kSong, kSongWidth);
-    copyField(game, header + kGame, kGameWidth);
-    copyField(dumper, header + kDumper, kDumperWidth);
-    copyField(comments, header + kComments, kCommentsWidth);
+    copyField(song, header + SONG, SONG_WIDTH);
+    copyField(game, header + GAME, GAME_WIDTH);
+    copyField(dumper, header + DUMPER, DUMPER_WIDTH);
+    copyField(comments, header + COMMENTS, COMMENTS_WIDTH);
 
-    char songText[kSongSecondsWidth + 1];
-    char fadeText[kFadeMsWidth + 1];
-    copyText(songText, header + kSongSeconds, kSongSecondsWidth);
-    copyText(fadeText, header + kFadeMs, kFadeMsWidth);
+    char songText[SONG_SECONDS_WIDTH + 1];
+    char fadeText[FADE_MS_WIDTH + 1];
+    copyText(songText, header + SONG_SECONDS, SONG_SECONDS_WIDTH);
+    copyText(fadeText, header + FADE_MS, FADE_MS_WIDTH);
 
     mutedVoices = 0;
     amplification = 0;
@@ -102,33 +102,33 @@ void ID666Tag::decodeBase(const unsigned char* header) {
     std::uint32_t year = 0, month = 0, day = 0;
     std::uint32_t seconds = 0, fadeMs = 0;
     if (binary) {
-        fadeMs = readU32(header + kFadeMs);
-        seconds = readU16(header + kSongSeconds);
-        copyField(artist, header + kBinArtist, kArtistWidth);
-        emulator = header[kBinEmulator];
+        fadeMs = readU32(header + FADE_MS);
+        seconds = readU16(header + SONG_SECONDS);
+        copyField(artist, header + BIN_ARTIST, ARTIST_WIDTH);
+        emulator = header[BIN_EMULATOR];
         dateText[0] = '\0';
-        day = header[kBinDay];
-        month = header[kBinMonth];
-        year = readU16(header + kBinYear);
+        day = header[BIN_DAY];
+        month = header[BIN_MONTH];
+        year = readU16(header + BIN_YEAR);
     } else {
         seconds = static_cast<std::uint32_t>(std::atoi(songText));
         fadeMs = static_cast<std::uint32_t>(std::atoi(fadeText));
-        copyField(artist, header + kTextArtist, kArtistWidth);
-        const unsigned char emulatorDigit = header[kTextEmulator];
+        copyField(artist, header + TEXT_ARTIST, ARTIST_WIDTH);
+        const unsigned char emulatorDigit = header[TEXT_EMULATOR];
         emulator = isDigit(emulatorDigit) ? static_cast<std::uint8_t>(emulatorDigit - '0') : 0;
-        copyText(dateText, header + kDateText, kDateTextWidth);
+        copyText(dateText, header + DATE_TEXT, DATE_TEXT_WIDTH);
         parseDateText(dateText, year, month, day);
     }
-    if (seconds > kMaxSongSeconds) seconds = kMaxSongSeconds;
-    if (fadeMs > kMaxFadeMs) fadeMs = kMaxFadeMs;
+    if (seconds > MAX_SONG_SECONDS) seconds = MAX_SONG_SECONDS;
+    if (fadeMs > MAX_FADE_MS) fadeMs = MAX_FADE_MS;
 
     // Only the low 8 bits of month and day count.
     if (date.normalize(year, static_cast<std::uint8_t>(month), static_cast<std::uint8_t>(day))) {
         dateText[0] = '\0';
     }
 
-    introLength = seconds * kTicksPerSecond;
-    fadeLength = introLength == 0 ? 0 : fadeMs * kTicksPerMs;
+    introLength = seconds * TICKS_PER_SECOND;
+    fadeLength = introLength == 0 ? 0 : fadeMs * TICKS_PER_MS;
 }
 
 }  // namespace brindlemark::spctag

@@ -4,22 +4,22 @@ namespace brindlemark::spctag {
 
 namespace {
 
-constexpr std::uint32_t kMonthLength[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+constexpr std::uint32_t MONTH_LENGTH[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
 bool isLeapYear(std::int32_t year) {
     return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
 }
 
 // The earliest believable dump: the first tools that wrote SPC files.
-constexpr std::uint32_t kFirstYear = 1998, kFirstMonth = 4, kFirstDay = 15;
-constexpr std::uint32_t kLastYear = 9999;
+constexpr std::uint32_t FIRST_YEAR = 1998, FIRST_MONTH = 4, FIRST_DAY = 15;
+constexpr std::uint32_t LAST_YEAR = 9999;
 
 }  // namespace
 
 bool DumpDate::set(std::int32_t newYear, std::uint32_t newMonth, std::uint32_t newDay) {
     if (newYear == 0 || newYear < -32767 || newYear > 32767) return false;
     if (newMonth < 1 || newMonth > 12) return false;
-    if (newDay < 1 || newDay > kMonthLength[newMonth - 1]) return false;
+    if (newDay < 1 || newDay > MONTH_LENGTH[newMonth - 1]) return false;
     if (newMonth == 2 && newDay == 29 && !isLeapYear(newYear)) return false;
     day = static_cast<std::uint8_t>(newDay);
     month = static_cast<std::uint8_t>(newMonth);
@@ -35,9 +35,9 @@ bool DumpDate::normalize(std::uint32_t newYear, std::uint8_t newMonth, std::uint
         fullYear = newYear + 1900;
     }
     const bool believable =
-        fullYear >= kFirstYear && fullYear <= kLastYear && newMonth >= 1 && newMonth <= 12 &&
+        fullYear >= FIRST_YEAR && fullYear <= LAST_YEAR && newMonth >= 1 && newMonth <= 12 &&
         newDay >= 1 && newDay <= 31 &&
-        !(fullYear == kFirstYear && (newMonth < kFirstMonth || (newMonth == kFirstMonth && newDay < kFirstDay)));
+        !(fullYear == FIRST_YEAR && (newMonth < FIRST_MONTH || (newMonth == FIRST_MONTH && newDay < FIRST_DAY)));
     if (believable && set(static_cast<std::int32_t>(fullYear), newMonth, newDay)) return true;
     clear();
     return false;

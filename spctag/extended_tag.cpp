@@ -12,41 +12,41 @@ namespace brindlemark::spctag {
 
 namespace {
 
-enum ChunkType : std::uint8_t { kTypeValue = 0, kTypeString = 1, kTypeInteger = 4 };
+enum ChunkType : std::uint8_t { TYPE_VALUE = 0, TYPE_STRING = 1, TYPE_INTEGER = 4 };
 
 enum ChunkId : std::uint8_t {
-    kIdSong = 0x01,
-    kIdGame = 0x02,
-    kIdArtist = 0x03,
-    kIdDumper = 0x04,
-    kIdDate = 0x05,
-    kIdEmulator = 0x06,
-    kIdComments = 0x07,
-    kIdOstTitle = 0x10,
-    kIdOstDisc = 0x11,
-    kIdOstTrack = 0x12,
-    kIdPublisher = 0x13,
-    kIdCopyrightYear = 0x14,
-    kIdIntroLength = 0x30,
-    kIdLoopLength = 0x31,
-    kIdEndLength = 0x32,
-    kIdFadeLength = 0x33,
-    kIdMutedVoices = 0x34,
-    kIdLoopCount = 0x35,
-    kIdAmplification = 0x36,
+    ID_SONG = 0x01,
+    ID_GAME = 0x02,
+    ID_ARTIST = 0x03,
+    ID_DUMPER = 0x04,
+    ID_DATE = 0x05,
+    ID_EMULATOR = 0x06,
+    ID_COMMENTS = 0x07,
+    ID_OST_TITLE = 0x10,
+    ID_OST_DISC = 0x11,
+    ID_OST_TRACK = 0x12,
+    ID_PUBLISHER = 0x13,
+    ID_COPYRIGHT_YEAR = 0x14,
+    ID_INTRO_LENGTH = 0x30,
+    ID_LOOP_LENGTH = 0x31,
+    ID_END_LENGTH = 0x32,
+    ID_FADE_LENGTH = 0x33,
+    ID_MUTED_VOICES = 0x34,
+    ID_LOOP_COUNT = 0x35,
+    ID_AMPLIFICATION = 0x36,
 };
 
-constexpr std::uint32_t kMaxLength = 383999999;  // just under 100 minutes of ticks
-constexpr std::uint32_t kMaxFade = 3839999;      // just under 60 seconds of ticks
-constexpr std::uint32_t kMinAmplification = 0x8000;
-constexpr std::uint32_t kMaxAmplification = 0x80000;
-constexpr std::uint32_t kMaxStringLength = 256;
+constexpr std::uint32_t MAX_LENGTH = 383999999;  // just under 100 minutes of ticks
+constexpr std::uint32_t MAX_FADE = 3839999;      // just under 60 seconds of ticks
+constexpr std::uint32_t MIN_AMPLIFICATION = 0x8000;
+constexpr std::uint32_t MAX_AMPLIFICATION = 0x80000;
+constexpr std::uint32_t MAX_STRING_LENGTH = 256;
 
 std::uint32_t atMost(std::uint32_t value, std::uint32_t limit) { return value > limit ? limit : value; }
 
 std::uint32_t clampAmplification(std::uint32_t level) {
-    if (level < kMinAmplification) return kMinAmplification;
-    return atMost(level, kMaxAmplification);
+    if (level < MIN_AMPLIFICATION) return MIN_AMPLIFICATION;
+    return atMost(level, MAX_AMPLIFICATION);
 }
 
 }  // namespace
@@ -54,13 +54,13 @@ std::uint32_t clampAmplification(std::uint32_t level) {
 // Which text field a string chunk fills, or null for an id without one.
 static char* stringTarget(ID666Tag& tag, std::uint8_t id) {
     switch (id) {
-        case kIdSong: return tag.song;
-        case kIdGame: return tag.game;
-        case kIdArtist: return tag.artist;
-        case kIdDumper: return tag.dumper;
-        case kIdComments: return tag.comments;
-        case kIdOstTitle: return tag.ostTitle;
-        case kIdPublisher: return tag.publisher;
+        case ID_SONG: return tag.song;
+        case ID_GAME: return tag.game;
+        case ID_ARTIST: return tag.artist;
+        case ID_DUMPER: return tag.dumper;
+        case ID_COMMENTS: return tag.comments;
+        case ID_OST_TITLE: return tag.ostTitle;
+        case ID_PUBLISHER: return tag.publisher;
         default: return nullptr;
     }
 }
@@ -68,38 +68,38 @@ static char* stringTarget(ID666Tag& tag, std::uint8_t id) {
 static void decodeValueChunk(ID666Tag& tag, std::uint8_t id, std::uint16_t value) {
     const auto lowByte = static_cast<std::uint8_t>(value & 0xFF);
     switch (id) {
-        case kIdEmulator: tag.emulator = lowByte; break;
-        case kIdOstDisc: tag.ostDisc = lowByte > 9 ? 9 : lowByte; break;
-        case kIdOstTrack: {
+        case ID_EMULATOR: tag.emulator = lowByte; break;
+        case ID_OST_DISC: tag.ostDisc = lowByte > 9 ? 9 : lowByte; break;
+        case ID_OST_TRACK: {
             const unsigned track = value >> 8;
             tag.ostTrack = (track >= 1 && track <= 99) ? value : 0;
             break;
         }
-        case kIdCopyrightYear: tag.copyrightYear = value; break;
-        case kIdMutedVoices: tag.mutedVoices = lowByte; break;
-        case kIdLoopCount: tag.loopCount = value == 0 ? 1 : atMost(value, 9); break;
-        case kIdAmplification: tag.amplification = clampAmplification(static_cast<std::uint32_t>(value) << 12); break;
+        case ID_COPYRIGHT_YEAR: tag.copyrightYear = value; break;
+        case ID_MUTED_VOICES: tag.mutedVoices = lowByte; break;
+        case ID_LOOP_COUNT: tag.loopCount = value == 0 ? 1 : atMost(value, 9); break;
+        case ID_AMPLIFICATION: tag.amplification = clampAmplification(static_cast<std::uint32_t>(value) << 12); break;
         default: break;
     }
 }
 
 static void decodeIntegerChunk(ID666Tag& tag, std::uint8_t id, std::uint32_t x) {
     switch (id) {
-        case kIdDate:
+        case ID_DATE:
             // Year in bits 16..31, month in 8..15, day in 0..7.
             if (tag.date.normalize(x >> 16, static_cast<std::uint8_t>(x >> 8), static_cast<std::uint8_t>(x))) {
                 tag.dateText[0] = '\0';
             }
             break;
-        case kIdIntroLength: tag.introLength = atMost(x, kMaxLength); break;
-        case kIdLoopLength: tag.loopLength = atMost(x, kMaxLength); break;
-        case kIdEndLength: {
+        case ID_INTRO_LENGTH: tag.introLength = atMost(x, MAX_LENGTH); break;
+        case ID_LOOP_LENGTH: tag.loopLength = atMost(x, MAX_LENGTH); break;
+        case ID_END_LENGTH: {
             const auto end = static_cast<std::int32_t>(x);
-            tag.endLength = end > static_cast<std::int32_t>(kMaxLength) ? static_cast<std::int32_t>(kMaxLength) : end;
+            tag.endLength = end > static_cast<std::int32_t>(MAX_LENGTH) ? static_cast<std::int32_t>(MAX_LENGTH) : end;
             break;
         }
-        case kIdFadeLength: tag.fadeLength = atMost(x, kMaxFade); break;
-        case kIdAmplification: tag.amplification = clampAmplification(x); break;
+        case ID_FADE_LENGTH: tag.fadeLength = atMost(x, MAX_FADE); break;
+        case ID_AMPLIFICATION: tag.amplification = clampAmplification(x); break;
         default: break;
     }
 }
@@ -123,9 +123,9 @@ bool ID666Tag::decodeExtended(const unsigned char* block, std::int32_t blockSize
         const std::int64_t available = remaining > 0 ? remaining : 0;  // block bytes after the header
         const unsigned char* data = available > 0 ? block + pos + 4 : nullptr;
 
-        if (type == kTypeValue) {
+        if (type == TYPE_VALUE) {
             decodeValueChunk(*this, id, field);
-        } else if (type == kTypeString && field >= 1 && field <= kMaxStringLength) {
+        } else if (type == TYPE_STRING && field >= 1 && field <= MAX_STRING_LENGTH) {
             if (char* target = stringTarget(*this, id)) {
                 // The text ends at its declared terminator, or after the last
                 // byte the block holds when the block ends inside it.
@@ -133,11 +133,11 @@ bool ID666Tag::decodeExtended(const unsigned char* block, std::int32_t blockSize
                 if (copied > 0) std::memcpy(target, data, static_cast<std::size_t>(copied));
                 target[copied < field ? copied : field - 1] = '\0';
             }
-        } else if (type == kTypeInteger && field == 4 && available >= 4) {
+        } else if (type == TYPE_INTEGER && field == 4 && available >= 4) {
             decodeIntegerChunk(*this, id, spclayout::readU32(data));
         }
 
-        if (type != kTypeValue) {
+        if (type != TYPE_VALUE) {
             pos += padded;
             remaining -= padded;
         }

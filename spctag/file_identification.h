@@ -17,16 +17,16 @@ namespace brindlemark::spctag {
 struct SpcFileBytes {
     // The first 256 bytes: the SPC header with its signature and base tag,
     // or the start of a save state or of a cartridge's copier header.
-    unsigned char header[spclayout::kHeaderSize];
+    unsigned char header[spclayout::HEADER_SIZE];
     // Of an SPC file long enough to carry one: the "xid6" marker, the stored
     // size and the extended block behind them, as far as the file reaches
-    // and at most kXid6ReadLimit bytes of block, read together from
-    // kXid6Marker. extendedRead tells how many bytes were asked for.
-    unsigned char extended[8 + spclayout::kXid6ReadLimit];
+    // and at most XID6_READ_LIMIT bytes of block, read together from
+    // XID6_MARKER. extendedRead tells how many bytes were asked for.
+    unsigned char extended[8 + spclayout::XID6_READ_LIMIT];
     std::uint32_t extendedRead;
     // Of a cartridge image: the internal header of the last candidate
     // position read (the one that matched, when one did).
-    unsigned char romHeader[spclayout::kRomHeaderRead];
+    unsigned char romHeader[spclayout::ROM_HEADER_READ];
 };
 
 // True when the first n bytes of a and b are equal (true for n = 0).

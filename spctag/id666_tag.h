@@ -16,7 +16,7 @@ namespace brindlemark::spctag {
 class ID666Tag {
 public:
     static constexpr std::size_t kTextSize = 256;
-    static constexpr std::size_t kDateTextSize = 12;
+    static constexpr std::size_t DATE_TEXT_SIZE = 12;
 
     std::uint8_t binaryFormat;     // 1 when the base tag was read in its binary layout
     char path[kTextSize];          // file the record was loaded from
@@ -27,7 +27,7 @@ public:
     char comments[kTextSize];
     char ostTitle[kTextSize];      // official soundtrack title
     char publisher[kTextSize];
-    char dateText[kDateTextSize];  // base-tag date text, kept only when it was refused
+    char dateText[DATE_TEXT_SIZE];  // base-tag date text, kept only when it was refused
     DumpDate date;
     std::uint32_t copyrightYear;   // 0..65535
     std::uint32_t ostTrack;        // track number in bits 8..15, letter in bits 0..7; 0 = none

@@ -55,9 +55,9 @@ void loadOtherFile(ID666Tag& tag, FileKind kind, const unsigned char* romHeader)
     tag.introLength = defaultIntroLength;
     tag.fadeLength = defaultFadeLength;
     if (kind >= KIND_ROM && kind <= KIND_ROM_GAME_DOCTOR) {
-        std::memcpy(tag.game, romHeader + kRomTitle, kRomTitleWidth);
-        tag.game[kRomTitleWidth] = '\0';
-        std::snprintf(tag.publisher, sizeof tag.publisher, "%i", static_cast<int>(romHeader[kRomLicensee]));
+        std::memcpy(tag.game, romHeader + ROM_TITLE, ROM_TITLE_WIDTH);
+        tag.game[ROM_TITLE_WIDTH] = '\0';
+        std::snprintf(tag.publisher, sizeof tag.publisher, "%i", static_cast<int>(romHeader[ROM_LICENSEE]));
     }
 }
 
@@ -65,7 +65,7 @@ void loadOtherFile(ID666Tag& tag, FileKind kind, const unsigned char* romHeader)
 // it and to the most that is read.
 std::int32_t boundedBlockSize(std::uint32_t stored, std::uint64_t available) {
     std::uint64_t size = stored < available ? stored : available;
-    if (size > kXid6ReadLimit) size = kXid6ReadLimit;
+    if (size > XID6_READ_LIMIT) size = XID6_READ_LIMIT;
     return static_cast<std::int32_t>(size);
 }
 

@@ -25,11 +25,11 @@ constexpr std::size_t TAG_TEXT_ITEM_COUNT = 7;
 constexpr std::size_t TAG_TEXT_LONGEST = ID666Tag::kTextSize - 1;
 
 inline constexpr TagTextItem TAG_TEXT_ITEMS[TAG_TEXT_ITEM_COUNT] = {
-    {"song", &ID666Tag::song, spclayout::kSongWidth},
-    {"game", &ID666Tag::game, spclayout::kGameWidth},
-    {"artist", &ID666Tag::artist, spclayout::kArtistWidth},
-    {"dumper", &ID666Tag::dumper, spclayout::kDumperWidth},
-    {"comments", &ID666Tag::comments, spclayout::kCommentsWidth},
+    {"song", &ID666Tag::song, spclayout::SONG_WIDTH},
+    {"game", &ID666Tag::game, spclayout::GAME_WIDTH},
+    {"artist", &ID666Tag::artist, spclayout::ARTIST_WIDTH},
+    {"dumper", &ID666Tag::dumper, spclayout::DUMPER_WIDTH},
+    {"comments", &ID666Tag::comments, spclayout::COMMENTS_WIDTH},
     {"ostTitle", &ID666Tag::ostTitle, 0},
     {"publisher", &ID666Tag::publisher, 0},
 };

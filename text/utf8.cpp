@@ -9,7 +9,7 @@ namespace {
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // The most bytes a UTF-8 sequence holds.
-constexpr std::size_t kLongestSequence = 4;
+constexpr std::size_t LONGEST_SEQUENCE = 4;
 
 }  // namespace
 
@@ -33,7 +33,7 @@ Utf8Step readUtf8(const char* text, std::size_t count) {
         if (lead == 0xE0) secondLow = 0xA0;
         if (lead == 0xED) secondHigh = 0x9F;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = kLongestSequence;
+        length = LONGEST_SEQUENCE;
         if (lead == 0xF0) secondLow = 0x90;
         if (lead == 0xF4) secondHigh = 0x8F;
     } else {
@@ -78,7 +78,7 @@ std::size_t utf8PrefixLength(const char* text, std::size_t count, std::size_t li
     // Step back over the continuation bytes of the sequence the limit cuts
     // to its lead byte, at most three of them.
     std::size_t end = limit;
-    for (std::size_t back = 1; back < kLongestSequence && end > 0 && isContinuation(static_cast<unsigned char>(text[end]));
+    for (std::size_t back = 1; back < LONGEST_SEQUENCE && end > 0 && isContinuation(static_cast<unsigned char>(text[end]));
          ++back) {
         --end;
     }

@@ -302,25 +302,25 @@ int undoRun(const Options& options) {
 }
 
 // Options without a short form.
-enum LongOnly { kJson = 256, kShow, kUndo, kJournal, kNoJournal, kTagEncoding, kRuns, kFixConflicts };
+enum LongOnly { OPTION_JSON = 256, OPTION_SHOW, OPTION_UNDO, OPTION_JOURNAL, OPTION_NO_JOURNAL, OPTION_TAG_ENCODING, OPTION_RUNS, OPTION_FIX_CONFLICTS };
 
 // The option table, in one place. The leading "-" hands every FILE over in
 // its place (as the argument of option 1), so options may follow the files
 // as with mv, whatever POSIXLY_CORRECT says; after "--" the rest are files.
-constexpr char kShortOptions[] = "-:f:nruhV";
-const option kLongOptions[] = {
+constexpr char SHORT_OPTIONS[] = "-:f:nruhV";
+const option LONG_OPTIONS[] = {
     {"format", required_argument, nullptr, 'f'},
     {"dry-run", no_argument, nullptr, 'n'},
     {"recursive", no_argument, nullptr, 'r'},
     {"unicode", no_argument, nullptr, 'u'},
-    {"tag-encoding", required_argument, nullptr, kTagEncoding},
-    {"json", no_argument, nullptr, kJson},
-    {"show", no_argument, nullptr, kShow},
-    {"undo", no_argument, nullptr, kUndo},
-    {"runs", no_argument, nullptr, kRuns},
-    {"journal", required_argument, nullptr, kJournal},
-    {"no-journal", no_argument, nullptr, kNoJournal},
-    {"fix-conflicts", no_argument, nullptr, kFixConflicts},
+    {"tag-encoding", required_argument, nullptr, OPTION_TAG_ENCODING},
+    {"json", no_argument, nullptr, OPTION_JSON},
+    {"show", no_argument, nullptr, OPTION_SHOW},
+    {"undo", no_argument, nullptr, OPTION_UNDO},
+    {"runs", no_argument, nullptr, OPTION_RUNS},
+    {"journal", required_argument, nullptr, OPTION_JOURNAL},
+    {"no-journal", no_argument, nullptr, OPTION_NO_JOURNAL},
+    {"fix-conflicts", no_argument, nullptr, OPTION_FIX_CONFLICTS},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
@@ -340,7 +340,7 @@ std::string optionWritten(char** argv, int shortOption) {
 // status when the run ends here: a usage error, or -h and -V done.
 std::optional<int> readOptions(int argc, char** argv, Options& options) {
     opterr = 0;  // the messages are ours
-    for (int found; (found = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1;) {
+    for (int found; (found = getopt_long(argc, argv, SHORT_OPTIONS, LONG_OPTIONS, nullptr)) != -1;) {
         switch (found) {
             case 1: options.files.emplace_back(optarg); break;
             case 'f':
@@ -350,20 +350,20 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
             case 'n': options.dryRun = true; break;
             case 'r': options.recursive = true; break;
             case 'u': options.unicode = options.unicodeGiven = true; break;
-            case kTagEncoding:
+            case OPTION_TAG_ENCODING:
                 if (!brindlemark::console::parseTagEncoding(optarg, options.tagEncoding)) {
                     return usageError(std::string("unknown --tag-encoding ") + optarg +
                                       " (auto, utf-8, shift_jis or windows-1252)");
                 }
                 options.tagEncodingGiven = true;
                 break;
-            case kJson: options.json = true; break;
-            case kShow: options.show = true; break;
-            case kUndo: options.undo = true; break;
-            case kRuns: options.runs = true; break;
-            case kNoJournal: options.noJournal = true; break;
-            case kFixConflicts: options.fixConflicts = options.fixConflictsGiven = true; break;
-            case kJournal:
+            case OPTION_JSON: options.json = true; break;
+            case OPTION_SHOW: options.show = true; break;
+            case OPTION_UNDO: options.undo = true; break;
+            case OPTION_RUNS: options.runs = true; break;
+            case OPTION_NO_JOURNAL: options.noJournal = true; break;
+            case OPTION_FIX_CONFLICTS: options.fixConflicts = options.fixConflictsGiven = true; break;
+            case OPTION_JOURNAL:
                 options.journal = optarg;
                 if (options.journal.empty()) return usageError("--journal needs a FILE");
                 break;

@@ -82,7 +82,7 @@ TEST(JournalLocation, FollowsTheXdgStateRules) {
 
 namespace {
 
-const std::string kHeader2 = "brindlemark journal 2\n";
+const std::string HEADER2 = "brindlemark journal 2\n";
 std::string move(const char* from, const char* to) {
     return std::string("move\t1\t2\t3.000000004\t5.000000006\t7\t") + from + "\t" + to + "\n";
 }
@@ -103,16 +103,16 @@ TEST(JournalText, OnlyWholeRecordsCountAndMarksCoverWhatIsAboveThem) {
              {ab, false, {}, 0, false},  // no header line
              {"brindlemark journal 3\n" + ab, false, {}, 0, false},
              {"brindlemark journal 1\nmove\t8\t9\t/f/a\t/f/b\n", true, {false}, 0, true},
-             {kHeader2, true, {}, 0, false},
-             {kHeader2 + ab + torn, true, {false}, 0, true},  // a last line cut short
-             {kHeader2 + ab + cd + refusal("/f/c", "/f/d"), true, {false, true}, 0, true},
-             {kHeader2 + ab + refusal("/f/a", "/f/b"), true, {true}, 0, false},
-             {kHeader2 + ab + "undone\n" + cd, true, {false, false}, 1, true},
-             {kHeader2 + ab + torn + "\nundone\n", true, {false, false}, 2, false},
-             {kHeader2 + ab + "undone\n" + cd + refusal("/f/a", "/f/b"), true, {false, false}, 1, true},
-             {kHeader2 + ab + cd + back("/f/c", "/f/d") + "tried\n", true, {false, false}, 0, true, true},
-             {kHeader2 + ab + back("/f/a", "/f/b") + "tried\n" + cd, true, {false, false}, 0, true, false},
-             {kHeader2 + ab + back("/f/a", "/f/b") + "tried\nundone\n", true, {false}, 1, false, false},
+             {HEADER2, true, {}, 0, false},
+             {HEADER2 + ab + torn, true, {false}, 0, true},  // a last line cut short
+             {HEADER2 + ab + cd + refusal("/f/c", "/f/d"), true, {false, true}, 0, true},
+             {HEADER2 + ab + refusal("/f/a", "/f/b"), true, {true}, 0, false},
+             {HEADER2 + ab + "undone\n" + cd, true, {false, false}, 1, true},
+             {HEADER2 + ab + torn + "\nundone\n", true, {false, false}, 2, false},
+             {HEADER2 + ab + "undone\n" + cd + refusal("/f/a", "/f/b"), true, {false, false}, 1, true},
+             {HEADER2 + ab + cd + back("/f/c", "/f/d") + "tried\n", true, {false, false}, 0, true, true},
+             {HEADER2 + ab + back("/f/a", "/f/b") + "tried\n" + cd, true, {false, false}, 0, true, false},
+             {HEADER2 + ab + back("/f/a", "/f/b") + "tried\nundone\n", true, {false}, 1, false, false},
          }) {
         Journal journal;
         ASSERT_EQ(parseJournal(c.text, journal), c.isJournal) << c.text;
@@ -210,9 +210,9 @@ TEST_F(JournalSeam, EachFailureNamesItsStepAndTheSystemsCode) {
 
 TEST_F(JournalSeam, ReadAheadFindsWhatUndoWouldFindInTurnAndStopsWhenLeft) {
     // More records than the window, every third file gone since the run.
-    constexpr int kRecords = 3 * static_cast<int>(IdentityReadAhead::kWindow);
-    std::vector<JournalRecord> records(kRecords);
-    for (int i = 0; i < kRecords; ++i) {
+    constexpr int RECORDS = 3 * static_cast<int>(IdentityReadAhead::WINDOW);
+    std::vector<JournalRecord> records(RECORDS);
+    for (int i = 0; i < RECORDS; ++i) {
         JournalRecord& record = records[static_cast<std::size_t>(i)];
         record.oldPath = dir + "/old" + std::to_string(i);
         record.newPath = dir + "/new" + std::to_string(i);
@@ -328,7 +328,7 @@ TEST_F(JournalFiles, AFolderKeepsItsNewestJournalsAndRecentOnesNotUndone) {
             const std::time_t start = now - c.journals[i].daysOld * 86400 - static_cast<std::time_t>(i);
             char name[64];
             std::strftime(name, sizeof name, "%Y%m%dT%H%M%S.000000000Z-1.journal", std::gmtime(&start));
-            file(folder + "/" + name, kHeader2 + move("/f/a", "/f/b") + (c.journals[i].undone ? "undone\n" : ""));
+            file(folder + "/" + name, HEADER2 + move("/f/a", "/f/b") + (c.journals[i].undone ? "undone\n" : ""));
             if (c.journals[i].kept) kept.insert(name);
         }
         pruneJournals(dir + "/" + folder, now);
@@ -349,7 +349,7 @@ TEST_F(JournalFiles, APruningOpensOnlyTheJournalsChangedSinceTheLastOne) {
         {"20200101T000001.000000000Z-1.journal", false, true, false},  // undone after the first pruning
         {"20200101T000002.000000000Z-1.journal", true, false, false},
     };
-    for (const Case& c : cases) file("journal/" + std::string(c.name), kHeader2 + move("/f/a", "/f/b") + (c.undoneBefore ? "undone\n" : ""));
+    for (const Case& c : cases) file("journal/" + std::string(c.name), HEADER2 + move("/f/a", "/f/b") + (c.undoneBefore ? "undone\n" : ""));
     pruneJournals(dir + "/journal", now);
     for (const Case& c : cases) {
         if (c.undoneBetween) std::ofstream(dir + "/journal/" + c.name, std::ios::app) << "undone\n";

@@ -360,11 +360,11 @@ TEST_F(Collection, ARunOfMoreThanOneFileEndsWithASummaryOnATerminal) {
 }
 
 TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRenamed) {
-    constexpr int kFiles = 3000;
+    constexpr int FILES = 3000;
     const spcbuild::Bytes song = spc("Song");
     for (const int signal : {SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGRTMIN + 1}) {
         const std::string set = "set" + std::to_string(signal);
-        for (int i = 0; i < kFiles; ++i) putIn(set + "/s-" + std::to_string(10000 + i) + ".spc", song);
+        for (int i = 0; i < FILES; ++i) putIn(set + "/s-" + std::to_string(10000 + i) + ".spc", song);
         RunSetup stop;
         stop.stopOnOutput = true;  // some 120 lines in
         stop.stopSignal = signal;
@@ -393,7 +393,7 @@ TEST_F(Collection, ARunStoppedHalfWayByAnySignalHasPrintedALineForEveryFileItRen
             }
         }
         EXPECT_EQ(renamed, printed) << "signal " << signal;
-        EXPECT_EQ(untouched + static_cast<int>(renamed.size()), kFiles) << "signal " << signal;
+        EXPECT_EQ(untouched + static_cast<int>(renamed.size()), FILES) << "signal " << signal;
         EXPECT_GT(untouched, 0) << "the run ended before the signal; give it more files";
     }
 }

@@ -64,8 +64,8 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
         ADD_FAILURE() << "pipe";
         return result;
     }
-    constexpr int kStopPipeSize = 4096;
-    if (setup.stopOnOutput && fcntl(outPipe[1], F_SETPIPE_SZ, kStopPipeSize) != kStopPipeSize) {
+    constexpr int STOP_PIPE_SIZE = 4096;
+    if (setup.stopOnOutput && fcntl(outPipe[1], F_SETPIPE_SZ, STOP_PIPE_SIZE) != STOP_PIPE_SIZE) {
         ADD_FAILURE() << "cannot make the output pipe one page";
     }
     const pid_t pid = fork();
@@ -105,7 +105,7 @@ Outcome run(const std::string& folder, const std::vector<std::string>& args, con
         if (!stopSent && setup.stopOnOutput) {
             // Standard output is left unread until the pipe is full.
             int waiting = 0;
-            if (ioctl(outPipe[0], FIONREAD, &waiting) == 0 && waiting >= kStopPipeSize) {
+            if (ioctl(outPipe[0], FIONREAD, &waiting) == 0 && waiting >= STOP_PIPE_SIZE) {
                 kill(pid, setup.stopSignal);
                 stopSent = true;
             }

@@ -31,7 +31,7 @@ namespace fs = std::filesystem;
 using e2e::Outcome;
 using e2e::spc;
 
-constexpr unsigned kNobody = 65534;
+constexpr unsigned NOBODY = 65534;
 
 enum class Who {
     Root,
@@ -140,8 +140,8 @@ public:
 
     Outcome runAs(Who who, const std::vector<std::string>& args) {
         if (who != Who::NobodyOverridingPermissions) return e2e::run(dir, args, who == Who::Nobody);
-        std::string command = "cd " + shellQuoted(dir) + " && setpriv --reuid=" + std::to_string(kNobody) +
-                              " --regid=" + std::to_string(kNobody) +
+        std::string command = "cd " + shellQuoted(dir) + " && setpriv --reuid=" + std::to_string(NOBODY) +
+                              " --regid=" + std::to_string(NOBODY) +
                               " --clear-groups --inh-caps=+dac_override --ambient-caps=+dac_override " +
                               shellQuoted(BRINDLEMARK_EXE);
         for (const std::string& a : args) command += " " + shellQuoted(a);
@@ -248,7 +248,7 @@ Setup alphaInSub(mode_t mode, int attribute = 0) {
 }
 
 // What the names and the drop decide. The batch takes the last file first.
-const std::vector<Case> kNameCases = {
+const std::vector<Case> NAME_CASES = {
     {"SameFileTwice", alpha(), {"a.spc", "a.spc"}, Who::Root,
      "a.spc -> 1 - Alpha.spc\n"
      "a.spc is not an SPC\n"},
@@ -282,11 +282,11 @@ const std::vector<Case> kNameCases = {
 
 // What the kernel decides at the move: permissions, the sticky bit,
 // capabilities, file attributes, a read-only file system.
-const std::vector<Case> kKernelCases = {
+const std::vector<Case> KERNEL_CASES = {
     {"StickyFolderAnotherUsersFile",
      [](DryRunFixture& f) {
          alphaAndBeta(f);  // a.spc stays root's
-         f.owner("b.spc", kNobody);
+         f.owner("b.spc", NOBODY);
          chmod(f.dir.c_str(), 01777);
          return "";
      },
@@ -297,7 +297,7 @@ const std::vector<Case> kKernelCases = {
      [](DryRunFixture& f) {
          f.folder("sub", 01777);
          f.put("sub/a.spc", spc("Alpha", 1));  // root's, in a folder the mover owns
-         f.owner("sub", kNobody);
+         f.owner("sub", NOBODY);
          chmod(f.path("sub").c_str(), 01777);
          chmod(f.dir.c_str(), 0755);
          return "";
@@ -319,7 +319,7 @@ const std::vector<Case> kKernelCases = {
 
 std::string caseName(const ::testing::TestParamInfo<Case>& info) { return info.param.name; }
 
-INSTANTIATE_TEST_SUITE_P(Names, DryRunFixture, ::testing::ValuesIn(kNameCases), caseName);
-INSTANTIATE_TEST_SUITE_P(Kernel, DryRunFixture, ::testing::ValuesIn(kKernelCases), caseName);
+INSTANTIATE_TEST_SUITE_P(Names, DryRunFixture, ::testing::ValuesIn(NAME_CASES), caseName);
+INSTANTIATE_TEST_SUITE_P(Kernel, DryRunFixture, ::testing::ValuesIn(KERNEL_CASES), caseName);
 
 }  // namespace

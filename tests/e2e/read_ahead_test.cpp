@@ -22,9 +22,9 @@ using e2e::RunSetup;
 class ReadAheadRun : public e2e::Folder {};
 
 TEST_F(ReadAheadRun, AStopAtAnyMomentLeavesNoMoveWithoutItsRecordOrItsLine) {
-    constexpr int kFiles = 1200;  // more than one window of the batch's read ahead
+    constexpr int FILES = 1200;  // more than one window of the batch's read ahead
     ASSERT_EQ(mkdir((dir + "/set").c_str(), 0755), 0);
-    for (int i = 0; i < kFiles; ++i) put("set/s-" + std::to_string(10000 + i) + ".spc", e2e::spc(std::to_string(i)));
+    for (int i = 0; i < FILES; ++i) put("set/s-" + std::to_string(10000 + i) + ".spc", e2e::spc(std::to_string(i)));
     const std::set<std::string> before = names("set");
     const std::string journal = dir + "/run.journal";
     const struct {

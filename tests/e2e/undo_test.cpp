@@ -186,8 +186,8 @@ TEST_F(Undo, AJournalThatCannotBeWrittenRenamesNothingFurther) {
 }
 
 TEST_F(Undo, ARunKilledAtAnyPointIsUndoneWhole) {
-    constexpr int kFiles = 6000;
-    for (int i = 0; i < kFiles; ++i) put("files/t-" + std::to_string(1000 + i) + ".spc", spc("Song"));
+    constexpr int FILES = 6000;
+    for (int i = 0; i < FILES; ++i) put("files/t-" + std::to_string(1000 + i) + ".spc", spc("Song"));
     const auto before = names("files");  // a rename changes no byte
     std::mt19937 random(std::random_device{}());
     for (int round = 0; round < 3; ++round) {

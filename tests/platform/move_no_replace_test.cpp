@@ -224,7 +224,7 @@ struct FallbackCase {
     std::vector<std::string> calls;
 };
 
-const std::vector<std::string> kToLink = {"rename by path", "open folder", "rename in folder", "link"};
+const std::vector<std::string> TO_LINK = {"rename by path", "open folder", "rename in folder", "link"};
 std::vector<std::string> then(std::vector<std::string> calls, const std::vector<std::string>& more) {
     calls.insert(calls.end(), more.begin(), more.end());
     return calls;
@@ -237,16 +237,16 @@ TEST_F(ScriptedMove, EveryFallbackBranch) {
         {"existing target ends it", 0, 0, 0, 0, 0, "b", true, EEXIST, {"rename by path"}},
         {"flag works on the folder", EINVAL, 0, 0, 0, 0, "b", false, 0,
          {"rename by path", "open folder", "rename in folder"}},
-        {"flag refused, link and unlink", EINVAL, EINVAL, 0, 0, 0, "b", false, 0, then(kToLink, {"unlink"})},
+        {"flag refused, link and unlink", EINVAL, EINVAL, 0, 0, 0, "b", false, 0, then(TO_LINK, {"unlink"})},
         {"no links (EPERM): look, then rename", EINVAL, EINVAL, EPERM, 0, 0, "b", false, 0,
-         then(kToLink, {"look", "rename"})},
+         then(TO_LINK, {"look", "rename"})},
         {"no links (EOPNOTSUPP), target appeared", EINVAL, EINVAL, EOPNOTSUPP, 0, 0, "b", true, EEXIST,
-         then(kToLink, {"look"})},
-        {"look fails", EINVAL, EINVAL, EPERM, 0, EACCES, "b", false, EACCES, then(kToLink, {"look"})},
+         then(TO_LINK, {"look"})},
+        {"look fails", EINVAL, EINVAL, EPERM, 0, EACCES, "b", false, EACCES, then(TO_LINK, {"look"})},
         {"unlink fails: the new link taken back", EINVAL, EINVAL, 0, EACCES, 0, "b", false, EACCES,
-         then(kToLink, {"unlink", "unlink"})},
-        {"no renameat2 (ENOSYS): never look and rename", ENOSYS, ENOSYS, EPERM, 0, 0, "b", false, EPERM, kToLink},
-        {"link refused otherwise", EINVAL, EINVAL, EMLINK, 0, 0, "b", false, EMLINK, kToLink},
+         then(TO_LINK, {"unlink", "unlink"})},
+        {"no renameat2 (ENOSYS): never look and rename", ENOSYS, ENOSYS, EPERM, 0, 0, "b", false, EPERM, TO_LINK},
+        {"link refused otherwise", EINVAL, EINVAL, EMLINK, 0, 0, "b", false, EMLINK, TO_LINK},
         {"other folder: first attempt only", EINVAL, 0, 0, 0, 0, "sub/b", false, EINVAL, {"rename by path"}},
     };
     ASSERT_EQ(mkdir((folder + "/sub").c_str(), 0755), 0);

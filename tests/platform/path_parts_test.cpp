@@ -16,8 +16,8 @@ namespace platform = brindlemark::platform;
 // second byte may be 0x5C, the byte of "\".
 bool codePage932Lead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
-const std::string kSo = "\x83\x5C";                         // ソ in code page 932
-const std::string kSong = kSo + "\x83\x93\x83\x4F-01.spc";  // ソング-01.spc
+const std::string SO = "\x83\x5C";                         // ソ in code page 932
+const std::string SONG = SO + "\x83\x93\x83\x4F-01.spc";  // ソング-01.spc
 
 TEST(FileNameOf, EndsTheFolderAtTheSystemsSeparators) {
     const struct {
@@ -45,13 +45,13 @@ TEST(WindowsFileNameOf, SplitsOnlyAtWholeCharactersAndAfterADrivePrefix) {
         bool codePage932;
         std::string name;
     } cases[] = {
-        {"Z:\\m\\" + kSong, true, kSong},
-        {"Z:\\m\\" + kSong, false, "\x83\x93\x83\x4F-01.spc"},  // where 0x5C is a whole character
-        {"Z:\\" + kSo + "\\b.spc", true, "b.spc"},
+        {"Z:\\m\\" + SONG, true, SONG},
+        {"Z:\\m\\" + SONG, false, "\x83\x93\x83\x4F-01.spc"},  // where 0x5C is a whole character
+        {"Z:\\" + SO + "\\b.spc", true, "b.spc"},
         {"Z:\\\x95\x5C/\x94\x5C.spc", true, "\x94\x5C.spc"},  // 表/能.spc
         {"Z:\\a\x83", true, "a\x83"},                        // a lead byte with nothing after it
         {"Y:a-01.spc", false, "a-01.spc"},
-        {"y:" + kSong, true, kSong},
+        {"y:" + SONG, true, SONG},
         {"Y:", false, ""},
         {"Y:\\a.spc", false, "a.spc"},
         {"1:a.spc", false, "1:a.spc"},          // no drive letter
@@ -71,10 +71,10 @@ TEST(WindowsPathPrefixLength, NeverEndsInsideACharacter) {
         bool codePage932;
         std::size_t limit, length;
     } cases[] = {
-        {kSo + kSo, true, 3, 2},
-        {kSo + kSo, true, 4, 4},
-        {"a" + kSo + "b", true, 2, 1},
-        {"a" + kSo + "b", true, 3, 3},
+        {SO + SO, true, 3, 2},
+        {SO + SO, true, 4, 4},
+        {"a" + SO + "b", true, 2, 1},
+        {"a" + SO + "b", true, 3, 3},
         {"a\xC3\xA9", false, 2, 1},             // é in UTF-8
         {"ab\xF0\x9F\x98\x80", false, 5, 2},   // a four-byte sequence
         {"\x80\x80\x80\x80\x80", false, 4, 4},  // no UTF-8 at all: cut at the limit

@@ -131,7 +131,7 @@ TEST(ReadOnlyFile, ReadsAtOffsetsUpToTheEndAndClosesWhenItGoes) {
 #ifndef _WIN32
 TEST(ReadOnlyFile, UnreadableFileIsNotOpened) {
     TempDir dir;
-    const std::string path = dir.write("locked.spc", spcbuild::Bytes(spcbuild::kSpcMinSize, 0));
+    const std::string path = dir.write("locked.spc", spcbuild::Bytes(spcbuild::SPC_MIN_SIZE, 0));
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     // Root reads any file; a child that gives up root can test it.
     const auto openAsNobody = [&path] {

@@ -72,7 +72,7 @@ Chunk chunk(std::uint8_t id, std::uint8_t type, std::uint16_t field, const Bytes
     return Chunk{id, type, field, data};
 }
 
-const Bytes kDisc3 = chunkBlock({valueChunk(0x11, 3)});
+const Bytes DISC3 = chunkBlock({valueChunk(0x11, 3)});
 
 // ---------------------------------------------------------------------------
 
@@ -149,15 +149,15 @@ std::vector<NumberCase> numberCases() {
         {"unknown_value_id", chunkBlock({valueChunk(0x99, 4), valueChunk(0x11, 3)}), FIELD(ostDisc), 3, true},
         {"later_chunk_wins", chunkBlock({valueChunk(0x11, 3), valueChunk(0x11, 4)}), FIELD(ostDisc), 4, true},
         // A header cut by the end of the block: its missing bytes read as 0.
-        {"header_cut_after_id", kDisc3 + raw({0x35}), FIELD(loopCount), 1, false},
-        {"header_cut_after_type", kDisc3 + raw({0x14, 0x00}), FIELD(copyrightYear), 0, false},
-        {"header_cut_after_low_byte", kDisc3 + raw({0x14, 0x00, 0x34}), FIELD(copyrightYear), 0x34, false},
+        {"header_cut_after_id", DISC3 + raw({0x35}), FIELD(loopCount), 1, false},
+        {"header_cut_after_type", DISC3 + raw({0x14, 0x00}), FIELD(copyrightYear), 0, false},
+        {"header_cut_after_low_byte", DISC3 + raw({0x14, 0x00, 0x34}), FIELD(copyrightYear), 0x34, false},
         {"block_of_3", raw({0x35, 0x00, 0x07}), FIELD(loopCount), 7, false},
         {"block_of_1", raw({0x11}), FIELD(ostDisc), 0, false},
         // An integer whose four bytes are not all in the block is passed over.
         {"integer_cut_3_bytes", raw({0x30, 4, 4, 0, 1, 2, 3}), FIELD(introLength), 1000, false},
         {"integer_cut_0_bytes", raw({0x30, 4, 4, 0}), FIELD(introLength), 1000, false},
-        {"amp_cut", kDisc3 + raw({0x36, 4, 4, 0, 0xFF, 0xFF}), FIELD(amplification), 0, false},
+        {"amp_cut", DISC3 + raw({0x36, 4, 4, 0, 0xFF, 0xFF}), FIELD(amplification), 0, false},
         {"integer_then_walk_ends", chunkBlock({integerChunk(0x30, 5)}) + raw({0x31, 4, 4, 0}),
          FIELD(introLength), 5, false},
     };
@@ -265,7 +265,7 @@ std::vector<DateChunkCase> dateCases() {
         {"year_1997_clears_base_date", chunkBlock({integerChunk(0x05, (1997u << 16) | (6u << 8) | 1u)}), true, "",
          0, 0, 0},
         {"date_as_value_ignored", chunkBlock({valueChunk(0x05, 0x0101)}), true, "", 2010, 6, 15},
-        {"cut_date_passed_over", kDisc3 + raw({0x05, 4, 4, 0, 0x1F, 0x0C}), true, "", 2010, 6, 15},
+        {"cut_date_passed_over", DISC3 + raw({0x05, 4, 4, 0, 0x1F, 0x0C}), true, "", 2010, 6, 15},
     };
 }
 

@@ -30,7 +30,7 @@ Bytes patched(Bytes file, std::size_t at, const std::string& bytes) {
     return file;
 }
 
-Bytes spc(std::size_t size = spcbuild::kSpcMinSize) {
+Bytes spc(std::size_t size = spcbuild::SPC_MIN_SIZE) {
     return resized(spcbuild::spcWithTextTag(spcbuild::TextTag{"Song", "Game", "", "", "", "60", "", "", '0'}), size);
 }
 

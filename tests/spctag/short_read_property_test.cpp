@@ -47,7 +47,7 @@ TEST_P(ShortReadTest, MissingBytesReadAsZeros) {
         EXPECT_LE(source.reads.size(), isSpcKind(kind) ? 2u : 5u);
         for (const TestSource::Read& read : source.reads) {
             EXPECT_LE(read.offset + read.count, file.bytes().size()) << "read past the end";
-            EXPECT_LE(read.count, 8 + spclayout::kXid6ReadLimit);
+            EXPECT_LE(read.count, 8 + spclayout::XID6_READ_LIMIT);
         }
         if (kind > 0) {
             expectRecordInvariants(bySource);

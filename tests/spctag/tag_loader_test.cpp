@@ -44,12 +44,12 @@ Bytes richXid6() {
 
 // [disc 3] then a chunk header cut by the stored size; the bytes behind it
 // in the file would make it copyright year 0x1234 if they were read.
-const Bytes kCutHeaderBlock = chunkBlock({valueChunk(0x11, 3)}) + Bytes{0x14, 0x00, 0x34, 0x12, 0x77};
+const Bytes CUT_HEADER_BLOCK = chunkBlock({valueChunk(0x11, 3)}) + Bytes{0x14, 0x00, 0x34, 0x12, 0x77};
 
 // Four chunks passed over, then an amplification header that a stored
 // size cuts at offsets 17 to 19 of the block: the bytes behind the cut
 // would make it another level if they were read.
-const Bytes kCutAmplificationBlock = chunkBlock({valueChunk(0x99, 1), valueChunk(0x99, 2), valueChunk(0x99, 3),
+const Bytes CUT_AMPLIFICATION_BLOCK = chunkBlock({valueChunk(0x99, 1), valueChunk(0x99, 2), valueChunk(0x99, 3),
                                                  valueChunk(0x99, 4)}) + Bytes{0x36, 0x00, 0x10, 0x00};
 
 struct BoundCase {
@@ -72,7 +72,7 @@ const std::vector<BoundCase>& boundCases() {
 // title whose text the bound cuts after "Titl", then disc 5 behind the
 // bound, where it is never read.
 Bytes straddlingBlock() {
-    const std::vector<spcbuild::Chunk> filler((spclayout::kXid6ReadLimit - 8) / 4, valueChunk(0x99, 0));
+    const std::vector<spcbuild::Chunk> filler((spclayout::XID6_READ_LIMIT - 8) / 4, valueChunk(0x99, 0));
     return chunkBlock(filler) + chunkBlock({textChunk(0x10, "Title"), valueChunk(0x11, 5)});
 }
 
@@ -80,7 +80,7 @@ std::vector<BoundCase> makeBoundCases() {
     const Bytes title = chunkBlock({textChunk(0x10, "Title")});
     const Bytes discs = chunkBlock({valueChunk(0x11, 3), valueChunk(0x12, 0x0100), valueChunk(0x11, 5)});
     const Bytes straddling = straddlingBlock();
-    constexpr std::int64_t bound = spclayout::kXid6ReadLimit;
+    constexpr std::int64_t bound = spclayout::XID6_READ_LIMIT;
     return {
         {{"bound_minus_1", withExtendedTag(textSpc(), straddling, bound - 1)}, "Tit", 0, 0},
         {{"bound", withExtendedTag(textSpc(), straddling, bound)}, "Titl", 0, 0},
@@ -92,15 +92,15 @@ std::vector<BoundCase> makeBoundCases() {
         {{"stored_past_end", withExtendedTag(textSpc(), title, 100)}, "Title", 0, 0},
         {{"stored_cuts_text", withExtendedTag(textSpc(), title, 7)}, "Tit", 0, 0},
         {{"stored_before_more_chunks", withExtendedTag(textSpc(), discs, 8)}, "", 3, 0},
-        {{"stored_5", withExtendedTag(textSpc(), kCutHeaderBlock, 5)}, "", 3, 0},
-        {{"stored_6", withExtendedTag(textSpc(), kCutHeaderBlock, 6)}, "", 3, 0},
-        {{"stored_7", withExtendedTag(textSpc(), kCutHeaderBlock, 7)}, "", 3, 0x34},
-        {{"stored_8", withExtendedTag(textSpc(), kCutHeaderBlock, 8)}, "", 3, 0x1234},
-        {{"stored_max_odd_file_end", withExtendedTag(textSpc(), kCutHeaderBlock, 0xFFFFFFFF)}, "", 3, 0x1234},
-        {{"amp_cut_after_id", withExtendedTag(textSpc(), kCutAmplificationBlock, 17)}, "", 0, 0, 32768},
-        {{"amp_cut_after_type", withExtendedTag(textSpc(), kCutAmplificationBlock, 18)}, "", 0, 0, 32768},
-        {{"amp_cut_after_low_byte", withExtendedTag(textSpc(), kCutAmplificationBlock, 19)}, "", 0, 0, 65536},
-        {{"amp_whole", withExtendedTag(textSpc(), kCutAmplificationBlock, 20)}, "", 0, 0, 65536},
+        {{"stored_5", withExtendedTag(textSpc(), CUT_HEADER_BLOCK, 5)}, "", 3, 0},
+        {{"stored_6", withExtendedTag(textSpc(), CUT_HEADER_BLOCK, 6)}, "", 3, 0},
+        {{"stored_7", withExtendedTag(textSpc(), CUT_HEADER_BLOCK, 7)}, "", 3, 0x34},
+        {{"stored_8", withExtendedTag(textSpc(), CUT_HEADER_BLOCK, 8)}, "", 3, 0x1234},
+        {{"stored_max_odd_file_end", withExtendedTag(textSpc(), CUT_HEADER_BLOCK, 0xFFFFFFFF)}, "", 3, 0x1234},
+        {{"amp_cut_after_id", withExtendedTag(textSpc(), CUT_AMPLIFICATION_BLOCK, 17)}, "", 0, 0, 32768},
+        {{"amp_cut_after_type", withExtendedTag(textSpc(), CUT_AMPLIFICATION_BLOCK, 18)}, "", 0, 0, 32768},
+        {{"amp_cut_after_low_byte", withExtendedTag(textSpc(), CUT_AMPLIFICATION_BLOCK, 19)}, "", 0, 0, 65536},
+        {{"amp_whole", withExtendedTag(textSpc(), CUT_AMPLIFICATION_BLOCK, 20)}, "", 0, 0, 65536},
     };
 }
 
@@ -291,8 +291,8 @@ struct ReadsCase {
 std::vector<ReadsCase> makeReadsCases() {
     const Bytes rich = richXid6();
     const Bytes title = chunkBlock({textChunk(0x10, "Title")});
-    const std::uint64_t twoGigabytes = spclayout::kXid6Block + std::uint64_t{0x7FFFFFFF};
-    const std::uint32_t imageEnd = spclayout::kXid6Marker, wholeBlock = 8 + spclayout::kXid6ReadLimit;
+    const std::uint64_t twoGigabytes = spclayout::XID6_BLOCK + std::uint64_t{0x7FFFFFFF};
+    const std::uint32_t imageEnd = spclayout::XID6_MARKER, wholeBlock = 8 + spclayout::XID6_READ_LIMIT;
     return {
         {{"spc", textSpc()}, 0, KIND_SPC, {{0, 256}}},
         {{"spc_too_short_to_look", withExtendedTag(textSpc(), Bytes(3, 0), 4)}, 0, KIND_SPC, {{0, 256}}},
@@ -306,7 +306,7 @@ std::vector<ReadsCase> makeReadsCases() {
         {{"rom", spcbuild::romImage(CopierHeader::None, "T", 1)}, 0, KIND_ROM, {{0, 256}, {0x7FC0, 32}}},
         {{"rom_at_last_candidate", spcbuild::romImage(CopierHeader::Other, "T", 1, 0x21)}, 0, KIND_ROM_OTHER,
          {{0, 256}, {0x7FC0, 32}, {0xFFC0, 32}, {0x81C0, 32}, {0x101C0, 32}}},
-        {{"too_short", Bytes(spclayout::kMinAnyFile - 1, 0)}, 0, KIND_UNKNOWN, {}},
+        {{"too_short", Bytes(spclayout::MIN_ANY_FILE - 1, 0)}, 0, KIND_UNKNOWN, {}},
         {{"empty", {}}, 0, KIND_UNKNOWN, {}},
     };
 }
@@ -340,7 +340,7 @@ struct FaultCase {
 std::vector<FaultCase> makeFaultCases() {
     const Bytes rich = richXid6();
     const Bytes rom = spcbuild::romImage(CopierHeader::None, "CART", 0x33);
-    const std::uint32_t imageEnd = spclayout::kXid6Marker;
+    const std::uint32_t imageEnd = spclayout::XID6_MARKER;
     return {
         {{"header_read_fails", rich}, 0, 0, 0, KIND_UNKNOWN},
         {{"extended_read_fails", rich}, 0, 1, imageEnd, KIND_SPC},
@@ -389,7 +389,7 @@ std::vector<NamedFile> loaderFiles() {
     // Blocks that end in the middle of things, stored as larger than the file.
     const Bytes nasty = chunkBlock({textChunk(0x01, "Song"), spcbuild::Chunk{0x02, 1, 0xFFFF, Bytes(10, 'g')}});
     files.push_back({"loader_truncated_ffff_chunk", withExtendedTag(textSpc(), nasty, 0xFFFFFFFF)});
-    files.push_back({"loader_block_of_9", withExtendedTag(textSpc(), Bytes(kCutHeaderBlock.begin(), kCutHeaderBlock.end()))});
+    files.push_back({"loader_block_of_9", withExtendedTag(textSpc(), Bytes(CUT_HEADER_BLOCK.begin(), CUT_HEADER_BLOCK.end()))});
     files.push_back({"loader_cut_string_into_junk",
                      withExtendedTag(binarySpc(), chunkBlock({textChunk(0x03, "A long artist name")}) + Bytes(40, 0xEE), 9)});
     return files;

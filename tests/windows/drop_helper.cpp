@@ -31,7 +31,7 @@ using remote::fromUtf8;
 using remote::toUtf8;
 using remote::windowText;
 
-constexpr int kFormatId = 1007;
+constexpr int FORMAT_ID = 1007;
 
 bool printLogLines(HWND dialog) {
     std::vector<std::string> lines;
@@ -50,7 +50,7 @@ int show() {
     std::printf("dialog: %s\n", windowText(dialog).c_str());
     const auto exStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
     std::printf("accepts files: %s\n", (exStyle & WS_EX_ACCEPTFILES) ? "yes" : "no");
-    std::printf("template: %s\n", windowText(GetDlgItem(dialog, kFormatId)).c_str());
+    std::printf("template: %s\n", windowText(GetDlgItem(dialog, FORMAT_ID)).c_str());
     if (!printLogLines(dialog)) return 1;
     RECT rect;
     GetWindowRect(dialog, &rect);

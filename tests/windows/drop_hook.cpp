@@ -8,13 +8,13 @@
 
 namespace {
 
-constexpr UINT kListCapacity = 16384;
+constexpr UINT LIST_CAPACITY = 16384;
 
 struct DropList {
     UINT size;        // bytes in paths, final NUL included; 0 = nothing stored
     UINT form;        // DropForm
     LONG delivered;   // requests turned into WM_DROPFILES
-    char paths[kListCapacity];  // UTF-8, or bytes for DROP_BYTES
+    char paths[LIST_CAPACITY];  // UTF-8, or bytes for DROP_BYTES
 };
 
 }  // namespace
@@ -24,7 +24,7 @@ struct DropList {
 static DropList sharedDrop __attribute__((section(".shared"), shared)) = {0, DROP_UTF16, 0, {0}};
 
 extern "C" __declspec(dllexport) BOOL setDropList(const char* paths, UINT size, UINT form) {
-    if (size == 0 || size > kListCapacity || form > DROP_BYTES) return FALSE;
+    if (size == 0 || size > LIST_CAPACITY || form > DROP_BYTES) return FALSE;
     std::memcpy(sharedDrop.paths, paths, size);
     sharedDrop.size = size;
     sharedDrop.form = form;

@@ -5,7 +5,7 @@
 // that allocated it. To drop files onto a window of another process, the
 // drop hook DLL is loaded into that process as a WH_GETMESSAGE hook on the
 // window's thread: a helper stores the paths in the DLL's shared section and
-// posts kDropRequestMessage; the hook, inside the receiving process, builds
+// posts DROP_REQUEST_MESSAGE; the hook, inside the receiving process, builds
 // the DROPFILES block there and turns the request into WM_DROPFILES before
 // the message is dispatched. The paths travel in UTF-8; the block holds them
 // in UTF-16 as Explorer drops them, or in the receiver's 8-bit code page as

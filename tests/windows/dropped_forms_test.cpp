@@ -187,7 +187,7 @@ std::string lookAlike(const std::string& bytes) {
     return toUtf8(wide);
 }
 
-const std::string kE = "\xC3\xA9";  // é in UTF-8
+const std::string E = "\xC3\xA9";  // é in UTF-8
 
 struct Move {
     std::string from, to;  // relative names; empty when nothing may move
@@ -249,7 +249,7 @@ std::vector<DroppedForm> droppedForms() {
         // Bytes invalid in the code page (UTF-8): CreateFileA would reach
         // the name with U+FFFD in their place.
         {"4: caf\\xE9 from code page 1252", DROP_BYTES, invalid[0], lookAlike(invalid[0]) + " is not an SPC", {},
-         {"caf" + kE + "-01.spc", lookAlike(invalid[0])}},
+         {"caf" + E + "-01.spc", lookAlike(invalid[0])}},
         {"4: overlong \\xC0\\xAF", DROP_BYTES, invalid[1], lookAlike(invalid[1]) + " is not an SPC", {},
          {lookAlike(invalid[1])}},
         {"4: a surrogate in UTF-8", DROP_BYTES, invalid[2], lookAlike(invalid[2]) + " is not an SPC", {},

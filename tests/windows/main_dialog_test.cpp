@@ -148,8 +148,8 @@ TEST(MainDialogTemplate, IsTheExtendedEnglishTemplate101WithItsTenControls) {
     EXPECT_EQ(d.italic, 0);
     EXPECT_EQ(d.charset, 1);
 
-    constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-    constexpr DWORD kLegend = kChild | WS_GROUP | SS_LEFT;
+    constexpr DWORD CHILD = WS_CHILD | WS_VISIBLE;
+    constexpr DWORD LEGEND = CHILD | WS_GROUP | SS_LEFT;
     const struct {
         DWORD id;
         const char* windowClass;
@@ -158,16 +158,16 @@ TEST(MainDialogTemplate, IsTheExtendedEnglishTemplate101WithItsTenControls) {
         DWORD style;
     } expected[] = {
         {IDC_LOG, "LISTBOX", "", 3, 3, 225, 79,
-         kChild | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT},
-        {0xFFFF, "BUTTON", "Rename Format", 3, 87, 225, 52, kChild | BS_GROUPBOX},
-        {IDC_LEGEND_SONG, "STATIC", "%S - Song", 8, 97, 34, 8, kLegend},
-        {IDC_LEGEND_GAME, "STATIC", "%G - Game", 80, 97, 36, 8, kLegend},
-        {IDC_LEGEND_ARTIST, "STATIC", "%A - Artist", 140, 97, 32, 8, kLegend},
-        {IDC_LEGEND_OST_TITLE, "STATIC", "%T - OST Title", 8, 108, 47, 8, kLegend},
-        {IDC_LEGEND_DISC, "STATIC", "%D - Disc", 80, 108, 32, 8, kLegend},
-        {IDC_LEGEND_TRACK, "STATIC", "%N - Track Number", 140, 108, 63, 8, kLegend},
-        {IDC_FORMAT, "EDIT", "", 8, 120, 215, 14, kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL},
-        {IDC_CREDIT, "STATIC", nullptr, 3, 143, 225, 8, kChild | WS_GROUP | SS_RIGHT},
+         CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT},
+        {0xFFFF, "BUTTON", "Rename Format", 3, 87, 225, 52, CHILD | BS_GROUPBOX},
+        {IDC_LEGEND_SONG, "STATIC", "%S - Song", 8, 97, 34, 8, LEGEND},
+        {IDC_LEGEND_GAME, "STATIC", "%G - Game", 80, 97, 36, 8, LEGEND},
+        {IDC_LEGEND_ARTIST, "STATIC", "%A - Artist", 140, 97, 32, 8, LEGEND},
+        {IDC_LEGEND_OST_TITLE, "STATIC", "%T - OST Title", 8, 108, 47, 8, LEGEND},
+        {IDC_LEGEND_DISC, "STATIC", "%D - Disc", 80, 108, 32, 8, LEGEND},
+        {IDC_LEGEND_TRACK, "STATIC", "%N - Track Number", 140, 108, 63, 8, LEGEND},
+        {IDC_FORMAT, "EDIT", "", 8, 120, 215, 14, CHILD | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL},
+        {IDC_CREDIT, "STATIC", nullptr, 3, 143, 225, 8, CHILD | WS_GROUP | SS_RIGHT},
     };
     ASSERT_EQ(d.controls.size(), std::size(expected));
     for (std::size_t i = 0; i < d.controls.size(); ++i) {

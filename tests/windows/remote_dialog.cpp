@@ -6,10 +6,10 @@ namespace remote {
 
 namespace {
 
-constexpr char kDialogClass[] = "#32770";
-constexpr char kCaption[] = "Brindlemark 2.0";
-constexpr int kLogId = 1000;
-constexpr UINT kAnswerMs = 5000;
+constexpr char DIALOG_CLASS[] = "#32770";
+constexpr char CAPTION[] = "Brindlemark 2.0";
+constexpr int LOG_ID = 1000;
+constexpr UINT ANSWER_MS = 5000;
 
 struct Search {
     DWORD processId;
@@ -23,7 +23,7 @@ BOOL CALLBACK matchDialog(HWND window, LPARAM lParam) {
     GetWindowTextA(window, caption, sizeof caption);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (std::strcmp(name, kDialogClass) != 0 || std::strcmp(caption, kCaption) != 0) return TRUE;
+    if (std::strcmp(name, DIALOG_CLASS) != 0 || std::strcmp(caption, CAPTION) != 0) return TRUE;
     if (search->processId != 0 && owner != search->processId) return TRUE;
     search->found = window;
     return FALSE;
@@ -57,7 +57,7 @@ HWND findDialog(DWORD processId, DWORD waitMs) {
 
 LRESULT ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerMs, &result)) return -1;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, ANSWER_MS, &result)) return -1;
     return static_cast<LRESULT>(result);
 }
 
@@ -92,7 +92,7 @@ bool setWindowText(HWND window, const std::string& utf8) {
 
 bool logLines(HWND dialog, std::vector<std::string>& lines) {
     lines.clear();
-    HWND list = GetDlgItem(dialog, kLogId);
+    HWND list = GetDlgItem(dialog, LOG_ID);
     const LRESULT count = ask(list, LB_GETCOUNT, 0, 0);
     if (count < 0) return false;
     for (LRESULT i = 0; i < count; ++i) {

@@ -75,12 +75,12 @@ bool BatchOutput::add(const FileOutcome& outcome) {
     if (outcome.outcome != Outcome::Renamed) allRenamed_ = false;
     switch (outcome.outcome) {
         case Outcome::Renamed: ++(outcome.newPath == outcome.droppedPath ? alreadyNamed_ : renamed_); break;
-        case Outcome::MoveFailed: ++kept_[outcome.error == EEXIST ? kNameTaken : kMoveFailed]; break;
-        case Outcome::NotSpc: ++kept_[kNotSpc]; break;
-        case Outcome::ItemsMissing: ++kept_[kMissingItems]; break;
-        case Outcome::NoInformation: ++kept_[kNoInformation]; break;
-        case Outcome::PathTooLong: ++kept_[kPathTooLong]; break;
-        case Outcome::InvalidTemplate: ++kept_[kInvalidTemplate]; break;
+        case Outcome::MoveFailed: ++kept_[outcome.error == EEXIST ? NAME_TAKEN : MOVE_FAILED]; break;
+        case Outcome::NotSpc: ++kept_[NOT_SPC]; break;
+        case Outcome::ItemsMissing: ++kept_[MISSING_ITEMS]; break;
+        case Outcome::NoInformation: ++kept_[NO_INFORMATION]; break;
+        case Outcome::PathTooLong: ++kept_[PATH_TOO_LONG]; break;
+        case Outcome::InvalidTemplate: ++kept_[INVALID_TEMPLATE]; break;
     }
     if (outcome.outcome == Outcome::NotSpc) sayWhyNotSpc(outcome.droppedPath);
     text_ = json_ ? outcomeJson(outcome) : brindlemark::rename::outcomeLine(outcome);
@@ -94,13 +94,13 @@ bool BatchOutput::add(const FileOutcome& outcome) {
 }
 
 void BatchOutput::summarise(std::size_t files, bool dryRun) const {
-    static const char* const kCauseWords[kCauses] = {"missing items",  "name taken",    "move failed",     "not SPC",
+    static const char* const CAUSE_WORDS[CAUSES] = {"missing items",  "name taken",    "move failed",     "not SPC",
                                                      "no information", "path too long", "invalid template"};
     std::size_t kept = 0;
     std::vector<SummaryCount> causes;
-    for (int cause = 0; cause < kCauses; ++cause) {
+    for (int cause = 0; cause < CAUSES; ++cause) {
         kept += kept_[cause];
-        causes.push_back({kept_[cause], kCauseWords[cause]});
+        causes.push_back({kept_[cause], CAUSE_WORDS[cause]});
     }
     const bool one = kept == 1;
     printSummary(files,

@@ -41,9 +41,9 @@ private:
     void sayWhyNotSpc(const std::string& path);
 
     // Why files kept their names, in the summary's words.
-    enum Cause { kMissingItems, kNameTaken, kMoveFailed, kNotSpc, kNoInformation, kPathTooLong, kInvalidTemplate, kCauses };
+    enum Cause { MISSING_ITEMS, NAME_TAKEN, MOVE_FAILED, NOT_SPC, NO_INFORMATION, PATH_TOO_LONG, INVALID_TEMPLATE, CAUSES };
     std::size_t renamed_ = 0, alreadyNamed_ = 0;
-    std::size_t kept_[kCauses] = {};
+    std::size_t kept_[CAUSES] = {};
 
     bool json_;
     bool hintFolders_;

@@ -14,12 +14,12 @@ namespace brindlemark::console {
 
 namespace {
 
-constexpr char kBlanks[] = " \t\r";
+constexpr char BLANKS[] = " \t\r";
 
 std::string trimmed(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(kBlanks);
+    const std::size_t first = text.find_first_not_of(BLANKS);
     if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    return text.substr(first, text.find_last_not_of(BLANKS) - first + 1);
 }
 
 // One key of the file and how its value is read; false with why set when
@@ -63,7 +63,7 @@ bool readTagEncoding(const std::string& value, ConfigSettings& settings, std::st
     return true;
 }
 
-constexpr ConfigKey kKeys[] = {
+constexpr ConfigKey KEYS[] = {
     {"format", readFormat},
     {"unicode", readUnicode},
     {"tag-encoding", readTagEncoding},
@@ -92,12 +92,12 @@ bool parseConfig(const std::string& text, const std::string& path, ConfigSetting
             const std::string key = trimmed(content.substr(0, equals));
             const std::string value = trimmed(content.substr(equals + 1));
             const ConfigKey* found = nullptr;
-            for (const ConfigKey& known : kKeys) {
+            for (const ConfigKey& known : KEYS) {
                 if (key == known.name) found = &known;
             }
             if (found == nullptr) {
                 why = "unknown key \"" + key + "\" (";
-                for (const ConfigKey& known : kKeys) why += std::string(&known == kKeys ? "" : ", ") + known.name;
+                for (const ConfigKey& known : KEYS) why += std::string(&known == KEYS ? "" : ", ") + known.name;
                 why += ")";
             } else {
                 found->read(value, settings, why);

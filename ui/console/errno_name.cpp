@@ -12,7 +12,7 @@ struct ErrnoName {
 };
 
 // The errors a move, an open or a read can meet on Linux.
-constexpr ErrnoName kNames[] = {
+constexpr ErrnoName NAMES[] = {
     {EPERM, "EPERM"},         {ENOENT, "ENOENT"},   {EIO, "EIO"},         {ENXIO, "ENXIO"},
     {EBADF, "EBADF"},         {EAGAIN, "EAGAIN"},   {ENOMEM, "ENOMEM"},   {EACCES, "EACCES"},
     {EFAULT, "EFAULT"},       {EBUSY, "EBUSY"},     {EEXIST, "EEXIST"},   {EXDEV, "EXDEV"},
@@ -27,7 +27,7 @@ constexpr ErrnoName kNames[] = {
 }  // namespace
 
 const char* errnoName(int code) {
-    for (const ErrnoName& entry : kNames) {
+    for (const ErrnoName& entry : NAMES) {
         if (entry.code == code) return entry.name;
     }
     return nullptr;

@@ -10,7 +10,7 @@ namespace brindlemark::console {
 
 namespace {
 
-constexpr std::chrono::milliseconds kRedrawInterval(100);
+constexpr std::chrono::milliseconds REDRAW_INTERVAL(100);
 
 }  // namespace
 
@@ -27,7 +27,7 @@ void Progress::advance() {
     if (!shown_) return;
     const auto now = std::chrono::steady_clock::now();
     if (now < nextDraw_) return;
-    nextDraw_ = now + kRedrawInterval;
+    nextDraw_ = now + REDRAW_INTERVAL;
     draw();
 }
 

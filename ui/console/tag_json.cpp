@@ -170,7 +170,7 @@ std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const 
                 object.bytes(item.name, field, ID666Tag::kTextSize);
             }
         }
-        object.bytes("dateText", tag.dateText, ID666Tag::kDateTextSize);
+        object.bytes("dateText", tag.dateText, ID666Tag::DATE_TEXT_SIZE);
         object.raw("date", dateJson(tag.date));
         object.number("copyrightYear", tag.copyrightYear);
         object.number("ostTrack", tag.ostTrack);

@@ -13,15 +13,15 @@ namespace brindlemark::console {
 
 namespace {
 
-constexpr char kHeaderPrefix[] = "brindlemark journal ";
-constexpr int kFormat = 2;
-constexpr char kUndone[] = "undone";
-constexpr char kUndoneEnding[] = "\nundone\n";
-constexpr char kGoneThrough[] = "tried";
-constexpr char kGoneThroughEnding[] = "\ntried\n";
-constexpr char kGivenBack[] = "back";
-constexpr char kMove[] = "move";
-constexpr char kRefused[] = "refused";
+constexpr char HEADER_PREFIX[] = "brindlemark journal ";
+constexpr int FORMAT = 2;
+constexpr char UNDONE[] = "undone";
+constexpr char UNDONE_ENDING[] = "\nundone\n";
+constexpr char GONE_THROUGH[] = "tried";
+constexpr char GONE_THROUGH_ENDING[] = "\ntried\n";
+constexpr char GIVEN_BACK[] = "back";
+constexpr char MOVE[] = "move";
+constexpr char REFUSED[] = "refused";
 
 // Splits a line at its tabs.
 std::vector<std::string> fields(const std::string& line) {
@@ -73,7 +73,7 @@ int hexDigit(char c) {
 bool readRecord(const std::vector<std::string>& parts, int format, JournalRecord& record) {
     FileIdentity& file = record.file;
     const std::size_t count = format == 1 ? 5 : 8;
-    if (parts.size() != count || parts[0] != kMove || !readNumber(parts[1], file.device) ||
+    if (parts.size() != count || parts[0] != MOVE || !readNumber(parts[1], file.device) ||
         !readNumber(parts[2], file.inode) || !unescapeJournalPath(parts[count - 2], record.oldPath) ||
         !unescapeJournalPath(parts[count - 1], record.newPath)) {
         return false;
@@ -104,14 +104,14 @@ std::string pathsLine(const char* word, const std::string& oldPath, const std::s
 
 }  // namespace
 
-bool endsUndone(int fd) { return endsWith(fd, kUndoneEnding); }
-bool endsGoneThrough(int fd) { return endsWith(fd, kGoneThroughEnding); }
+bool endsUndone(int fd) { return endsWith(fd, UNDONE_ENDING); }
+bool endsGoneThrough(int fd) { return endsWith(fd, GONE_THROUGH_ENDING); }
 
-std::string headerLine() { return kHeaderPrefix + std::to_string(kFormat) + "\n"; }
+std::string headerLine() { return HEADER_PREFIX + std::to_string(FORMAT) + "\n"; }
 
 std::string moveLine(const FileIdentity& file, const char* oldPath, const char* newPath) {
     char numbers[96];
-    std::snprintf(numbers, sizeof numbers, "%s\t%llu\t%llu\t", kMove, file.device, file.inode);
+    std::snprintf(numbers, sizeof numbers, "%s\t%llu\t%llu\t", MOVE, file.device, file.inode);
     std::string line = numbers;
     if (file.birthKnown) {
         appendTime(line, file.birth);
@@ -130,14 +130,14 @@ std::string moveLine(const FileIdentity& file, const char* oldPath, const char* 
     return line;
 }
 
-std::string refusedLine(const char* oldPath, const char* newPath) { return pathsLine(kRefused, oldPath, newPath); }
+std::string refusedLine(const char* oldPath, const char* newPath) { return pathsLine(REFUSED, oldPath, newPath); }
 
 std::string givenBackLine(const std::string& oldPath, const std::string& newPath) {
-    return pathsLine(kGivenBack, oldPath, newPath);
+    return pathsLine(GIVEN_BACK, oldPath, newPath);
 }
 
-std::string undoneLine() { return std::string(kUndone) + "\n"; }
-std::string goneThroughLine() { return std::string(kGoneThrough) + "\n"; }
+std::string undoneLine() { return std::string(UNDONE) + "\n"; }
+std::string goneThroughLine() { return std::string(GONE_THROUGH) + "\n"; }
 
 bool Journal::hasMovesToUndo() const {
     return std::any_of(records.begin() + static_cast<std::ptrdiff_t>(std::min(undone, records.size())), records.end(),
@@ -148,28 +148,28 @@ bool parseJournal(const std::string& text, Journal& journal) {
     journal = Journal();
     const std::size_t headerEnd = text.find('\n');
     const std::string header = text.substr(0, headerEnd);
-    const std::size_t prefix = sizeof kHeaderPrefix - 1;
-    if (headerEnd == std::string::npos || header.compare(0, prefix, kHeaderPrefix) != 0) return false;
+    const std::size_t prefix = sizeof HEADER_PREFIX - 1;
+    if (headerEnd == std::string::npos || header.compare(0, prefix, HEADER_PREFIX) != 0) return false;
     const std::string version = header.substr(prefix);
     if (version != "1" && version != "2") return false;
     journal.format = version[0] - '0';
     // Only whole lines count: a last line cut short names no move made.
     for (std::size_t at = headerEnd + 1, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1) {
         const std::string line = text.substr(at, end - at);
-        if (line == kUndone) {
+        if (line == UNDONE) {
             journal.undone = journal.records.size();
             journal.goneThrough = false;
             continue;
         }
-        if (line == kGoneThrough) {
+        if (line == GONE_THROUGH) {
             journal.goneThrough = true;
             continue;
         }
         const std::vector<std::string> parts = fields(line);
         JournalRecord record;
         std::string oldPath, newPath;
-        const bool refused = parts.size() == 3 && parts[0] == kRefused;
-        if ((refused || (parts.size() == 3 && parts[0] == kGivenBack)) && unescapeJournalPath(parts[1], oldPath) &&
+        const bool refused = parts.size() == 3 && parts[0] == REFUSED;
+        if ((refused || (parts.size() == 3 && parts[0] == GIVEN_BACK)) && unescapeJournalPath(parts[1], oldPath) &&
             unescapeJournalPath(parts[2], newPath)) {
             // The last move of those paths not undone, refused or given back yet.
             for (std::size_t i = journal.records.size(); i > journal.undone; --i) {

@@ -23,9 +23,9 @@ using brindlemark::platform::folderOf;
 
 namespace {
 
-constexpr char kExtension[] = ".journal";
+constexpr char EXTENSION[] = ".journal";
 // In the journal folder: its time is when the last pruning began.
-constexpr char kPruneMark[] = ".pruned";
+constexpr char PRUNE_MARK[] = ".pruned";
 
 // The names of the journals of folder, newest first (their names sort by
 // the time of their run).
@@ -34,8 +34,8 @@ std::vector<std::string> journalNames(const std::string& folder) {
     if (const brindlemark::platform::FolderListing listing{opendir(folder.c_str())}) {
         while (const dirent* entry = readdir(listing.get())) {
             const std::size_t length = std::strlen(entry->d_name);
-            const std::size_t extension = sizeof kExtension - 1;
-            if (length > extension && std::strcmp(entry->d_name + length - extension, kExtension) == 0) {
+            const std::size_t extension = sizeof EXTENSION - 1;
+            if (length > extension && std::strcmp(entry->d_name + length - extension, EXTENSION) == 0) {
                 names.emplace_back(entry->d_name);
             }
         }
@@ -98,9 +98,9 @@ void pruneJournals(const std::string& folder, std::time_t now) {
     // (or it would be gone) and is not now: only the journals changed since
     // are opened. The mark's time is when the last pruning began.
     struct stat mark;
-    const bool marked = fstatat(listed.get(), kPruneMark, &mark, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(mark.st_mode);
+    const bool marked = fstatat(listed.get(), PRUNE_MARK, &mark, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(mark.st_mode);
     {
-        const FileDescriptor touched(openat(listed.get(), kPruneMark, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        const FileDescriptor touched(openat(listed.get(), PRUNE_MARK, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (touched.valid()) futimens(touched.get(), nullptr);
     }
     const auto unchanged = [&](const std::string& name) {
@@ -114,8 +114,8 @@ void pruneJournals(const std::string& folder, std::time_t now) {
     std::size_t staying = 0;
     for (const std::string& name : journalNames(folder)) {
         std::time_t start = 0;
-        const bool old = staying >= kKeptNewest && runStart(name, start) &&
-                         now - start > static_cast<std::time_t>(kKeptDays) * 24 * 60 * 60;
+        const bool old = staying >= KEPT_NEWEST && runStart(name, start) &&
+                         now - start > static_cast<std::time_t>(KEPT_DAYS) * 24 * 60 * 60;
         if (old || (!unchanged(name) && endsUndone(openToRead(listed.get(), name).get()))) {
             unlinkat(listed.get(), name.c_str(), 0);
         } else {
@@ -131,7 +131,7 @@ std::string newJournalName(const timespec& now) {
     std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%S", &utc);
     char name[128];
     std::snprintf(name, sizeof name, "%s.%09ldZ-%ld%s", stamp, static_cast<long>(now.tv_nsec),
-                  static_cast<long>(getpid()), kExtension);
+                  static_cast<long>(getpid()), EXTENSION);
     return name;
 }
 

@@ -31,12 +31,12 @@ bool journalRunStart(const std::string& path, std::time_t& start);
 std::string whyNotPrivate(const struct stat& info);
 
 // How long journals are kept: at the start of a real run, the journals of
-// the journal folder that are undone, and those older than kKeptDays beyond
-// the kKeptNewest newest that stay, are removed. The file ".pruned" there
+// the journal folder that are undone, and those older than KEPT_DAYS beyond
+// the KEPT_NEWEST newest that stay, are removed. The file ".pruned" there
 // keeps the time the last pruning began: a journal not changed since then is
 // not opened again, so that a folder of many journals costs a run little.
-constexpr std::size_t kKeptNewest = 100;
-constexpr int kKeptDays = 90;
+constexpr std::size_t KEPT_NEWEST = 100;
+constexpr int KEPT_DAYS = 90;
 void pruneJournals(const std::string& folder, std::time_t now);
 
 // Whether journals can be kept in folder: it belongs to the user, no one

@@ -15,7 +15,7 @@ bool isTheMovedFileAt(const char* path, const JournalRecord& record) {
 
 IdentityReadAhead::IdentityReadAhead(std::vector<const JournalRecord*> order)
     : order_(std::move(order)), found_(order_.size()), ready_(order_.size(), 0) {
-    const unsigned threads = order_.size() < kThreads ? static_cast<unsigned>(order_.size()) : kThreads;
+    const unsigned threads = order_.size() < THREADS ? static_cast<unsigned>(order_.size()) : THREADS;
     for (unsigned i = 0; i < threads; ++i) {
         try {
             threads_.emplace_back([this] { work(); });
@@ -39,7 +39,7 @@ void IdentityReadAhead::work() {
         std::size_t first = 0, end = 0;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            const auto mayRead = [this] { return stopping_ || next_ >= order_.size() || next_ < taken_ + kWindow; };
+            const auto mayRead = [this] { return stopping_ || next_ >= order_.size() || next_ < taken_ + WINDOW; };
             if (!mayRead()) {
                 ++idle_;
                 takenChanged_.wait(lock, mayRead);
@@ -47,7 +47,7 @@ void IdentityReadAhead::work() {
             }
             if (stopping_ || next_ >= order_.size()) return;
             first = next_;
-            end = std::min(order_.size(), first + kChunk);
+            end = std::min(order_.size(), first + CHUNK);
             next_ = end;
         }
         for (std::size_t index = first; index < end; ++index) {

@@ -15,7 +15,7 @@ namespace brindlemark::console {
 // Reads ahead what undo asks of each record before it moves a file: whether
 // the entries at its new and at its old name are the file the run moved.
 // A small pool of threads reads them in the order undo takes the records,
-// at most kWindow records ahead of it, so that on a network share the
+// at most WINDOW records ahead of it, so that on a network share the
 // waits for the file system overlap; undo still moves in order. What undo
 // itself changed since (a name freed and taken again) it asks again.
 class IdentityReadAhead {
@@ -23,9 +23,9 @@ public:
     struct Found {
         bool atNewName = false, atOldName = false;
     };
-    static constexpr std::size_t kWindow = 256;
-    static constexpr unsigned kThreads = 4;
-    static constexpr std::size_t kChunk = 16;  // records a thread claims at once
+    static constexpr std::size_t WINDOW = 256;
+    static constexpr unsigned THREADS = 4;
+    static constexpr std::size_t CHUNK = 16;  // records a thread claims at once
 
     explicit IdentityReadAhead(std::vector<const JournalRecord*> order);
     ~IdentityReadAhead();

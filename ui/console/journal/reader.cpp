@@ -19,13 +19,13 @@ bool JournalToUndo::openChecked(const std::string& path, bool dryRun, std::strin
     path_ = path;
     journal_ = Journal();
     writable_ = false;
-    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    constexpr int FLAGS = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
     int markRefusal = 0;  // why the "undone" line could not be added
     if (!dryRun) {
-        fd_.reset(::open(path.c_str(), O_RDWR | O_APPEND | kFlags));
+        fd_.reset(::open(path.c_str(), O_RDWR | O_APPEND | FLAGS));
         if (!fd_.valid() && (errno == EACCES || errno == EROFS || errno == EPERM || errno == ETXTBSY)) markRefusal = errno;
     }
-    if (!fd_.valid() && (dryRun || markRefusal != 0)) fd_.reset(::open(path.c_str(), O_RDONLY | kFlags));
+    if (!fd_.valid() && (dryRun || markRefusal != 0)) fd_.reset(::open(path.c_str(), O_RDONLY | FLAGS));
     if (!fd_.valid()) {
         error = "cannot read the journal " + path + ": " + std::strerror(errno);
         return false;
