@@ -10,8 +10,6 @@
 
 namespace brindlemark::rename {
 
-using spctag::ID666Tag;
-
 // The characters that can be no part of a file name on Windows, and so,
 // for names to agree, on no system.
 constexpr char NAME_FORBIDDEN_CHARACTERS[] = "\\/:*?\"<>|";
@@ -34,11 +32,11 @@ public:
     // Called once per set (the files of one folder the batch read ahead
     // together) before any of them is named, with the tags of those that
     // are SPC files, as read. The default does nothing.
-    virtual void prepareSet(const std::vector<const ID666Tag*>& tags) const { static_cast<void>(tags); }
+    virtual void prepareSet(const std::vector<const spctag::ID666Tag*>& tags) const { static_cast<void>(tags); }
     // Rewrites the tag's text items before the template is expanded (for
     // instance decoded to UTF-8). Each stays a NUL-terminated text inside its
     // own field. The default leaves them as they are.
-    virtual void prepareTag(ID666Tag& tag) const { static_cast<void>(tag); }
+    virtual void prepareTag(spctag::ID666Tag& tag) const { static_cast<void>(tag); }
     // Makes the new file name (stem and ".spc", length bytes and a NUL) safe
     // in place and returns its length; it may only become shorter, and never
     // ends inside a character.

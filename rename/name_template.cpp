@@ -8,6 +8,8 @@
 
 namespace brindlemark::rename {
 
+using spctag::ID666Tag;
+
 const char* afterLast(const char* text, char c) {
     const char* last = c == '\0' ? nullptr : std::strrchr(text, c);
     return last == nullptr ? text : last + 1;

@@ -8,8 +8,6 @@
 
 namespace brindlemark::rename {
 
-using spctag::ID666Tag;
-
 // ---- Text routines over 8-bit NUL-terminated text -------------------------
 
 // Just after the last c in text; text itself when c does not occur (the
@@ -42,7 +40,7 @@ constexpr std::size_t NAME_TEMPLATE_MAX_BYTES = 255;
 // 30 characters make at most 15 codes of two characters, each of at most
 // 255 characters; a width, a brace or literal text gives less per character
 // of the template (%9N: 9 characters and a letter for three).
-constexpr std::size_t NAME_STEM_MAX_LENGTH = 15 * (ID666Tag::kTextSize - 1);
+constexpr std::size_t NAME_STEM_MAX_LENGTH = 15 * (spctag::ID666Tag::kTextSize - 1);
 // Storage a stem must be given: the longest stem and its NUL.
 constexpr std::size_t NAME_STEM_SIZE = NAME_STEM_MAX_LENGTH + 1;
 // The widest number a width asks for: %9N.
@@ -132,7 +130,7 @@ struct Expansion {
 // droppedPath as the dialect reads it. setWidth: the digits of the largest
 // track number of the file's set, for %*N (0 when unknown; %*N pads to 2 at
 // least). Reads tag and droppedPath, changes neither.
-Expansion expandNameTemplate(const NameTemplate& nameTemplate, const ID666Tag& tag, const char* droppedPath,
+Expansion expandNameTemplate(const NameTemplate& nameTemplate, const spctag::ID666Tag& tag, const char* droppedPath,
                              unsigned setWidth, StemOutput stem);
 
 // The track number %N writes for the file, without its letter: the tag's,
@@ -140,7 +138,7 @@ Expansion expandNameTemplate(const NameTemplate& nameTemplate, const ID666Tag& t
 // dialect reads it (a number of more than NAME_NUMBER_MAX_WIDTH digits
 // counts as the widest); 0 when neither gives one. The largest of a set's
 // decides the width of %*N.
-unsigned trackNumberWritten(const ID666Tag& tag, const char* droppedPath, TemplateDialect dialect);
+unsigned trackNumberWritten(const spctag::ID666Tag& tag, const char* droppedPath, TemplateDialect dialect);
 
 }  // namespace brindlemark::rename
 

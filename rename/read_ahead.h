@@ -13,9 +13,6 @@
 
 namespace brindlemark::rename {
 
-using spctag::FileKind;
-using spctag::ID666Tag;
-
 // How much of a drop is read ahead at once: a window holds at most this many
 // files and this many bytes of their records, so that memory stays flat
 // however large the drop.
@@ -33,9 +30,9 @@ enum class DropOrder { LastFirst, FirstFirst };
 struct ReadAheadFile {
     const DroppedFile* dropped = nullptr;
     bool opened = false;  // false: the pass never opens this path
-    FileKind kind = spctag::KIND_OPEN_FAILED;
+    spctag::FileKind kind = spctag::KIND_OPEN_FAILED;
     platform::FileIdentity identity;  // the file that was read; only when kind is not KIND_OPEN_FAILED
-    ID666Tag tag;
+    spctag::ID666Tag tag;
 };
 
 // Says whether a pass may open a dropped path at all.

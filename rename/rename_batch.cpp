@@ -12,6 +12,8 @@
 
 namespace brindlemark::rename {
 
+using spctag::ID666Tag;
+
 namespace {
 
 using spctag::isSpcKind;

@@ -4,6 +4,9 @@
 
 namespace brindlemark::rename {
 
+using spctag::ID666Tag;
+using spctag::FileKind;
+
 namespace {
 
 // The open file as the tag reader reads it: positioned reads of the ranges

@@ -7,21 +7,18 @@
 
 namespace brindlemark::rename {
 
-using spctag::FileKind;
-using spctag::ID666Tag;
-
 // Fills tag from the open file (which was opened for path) and returns the
-// file's kind, as ID666Tag::load does.
-FileKind loadTag(ID666Tag& tag, const platform::ReadOnlyFile& file, const char* path);
+// file's kind, as spctag::ID666Tag::load does.
+spctag::FileKind loadTag(spctag::ID666Tag& tag, const platform::ReadOnlyFile& file, const char* path);
 
 // Opens the file at path through fileSystem, fills tag from it and closes
 // it again before anything moves (Windows does not rename a file that is
 // open without sharing). KIND_OPEN_FAILED when it cannot be opened.
-FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag);
+spctag::FileKind readTag(platform::FileSystem& fileSystem, const char* path, spctag::ID666Tag& tag);
 
 // The same, and tells which file was read (identity is left as it is when
 // none could be opened).
-FileKind readTag(platform::FileSystem& fileSystem, const char* path, ID666Tag& tag, platform::FileIdentity& identity);
+spctag::FileKind readTag(platform::FileSystem& fileSystem, const char* path, spctag::ID666Tag& tag, platform::FileIdentity& identity);
 
 }  // namespace brindlemark::rename
 

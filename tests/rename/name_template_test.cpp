@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using brindlemark::spctag::ID666Tag;
+
 namespace {
 
 // The template as the dialog and the console read it: its characters that

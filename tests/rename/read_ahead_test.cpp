@@ -21,6 +21,7 @@ namespace {
 using Lines = std::vector<std::string>;
 namespace rename = brindlemark::rename;
 namespace platform = brindlemark::platform;
+namespace spctag = brindlemark::spctag;
 
 // An SPC file with the title (and, when given, the track of its extended tag).
 spcbuild::Bytes spc(const std::string& title, std::uint16_t track = 0) { return titledSpc(title, track); }
@@ -122,10 +123,10 @@ TEST(ReadAheadBatch, AFileThatCannotBeReadIsNoSpcAndTheOthersGoOn) {
 class RecordingStyle final : public rename::NameStyle {
 public:
     mutable Lines calls;
-    void prepareSet(const std::vector<const rename::ID666Tag*>& tags) const override {
+    void prepareSet(const std::vector<const spctag::ID666Tag*>& tags) const override {
         calls.push_back("set " + std::to_string(tags.size()));
     }
-    void prepareTag(rename::ID666Tag&) const override { calls.push_back("tag"); }
+    void prepareTag(spctag::ID666Tag&) const override { calls.push_back("tag"); }
 };
 
 TEST(ReadAheadBatch, NamesEachSetWholeBeforeAnyOfItMoves) {

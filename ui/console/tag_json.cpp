@@ -8,6 +8,10 @@
 
 namespace brindlemark::console {
 
+using spctag::ID666Tag;
+using spctag::FileKind;
+using spctag::DumpDate;
+
 using text::Utf8Step;
 using text::isAscii;
 using text::readUtf8;

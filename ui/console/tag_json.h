@@ -8,10 +8,6 @@
 
 namespace brindlemark::console {
 
-using spctag::DumpDate;
-using spctag::FileKind;
-using spctag::ID666Tag;
-
 // JSON of the console: plain ASCII lines whose strings carry Unicode text.
 //
 // A path or name is bytes. Valid UTF-8 is written as its characters; any
@@ -40,7 +36,7 @@ struct DecodedTagText;  // the decoder's (ui/console/tag_text_encoding.h)
 // text item as its decoded text and, when the item is not plain ASCII,
 // "<key>Base64" with its exact bytes. Without: each text item as a path is
 // written.
-std::string tagJson(const char* path, FileKind kind, const ID666Tag& tag, const DecodedTagText* decoded = nullptr);
+std::string tagJson(const char* path, spctag::FileKind kind, const spctag::ID666Tag& tag, const DecodedTagText* decoded = nullptr);
 
 }  // namespace brindlemark::console
 

@@ -12,14 +12,12 @@
 
 namespace brindlemark::console {
 
-using spctag::FileKind;
-
 // One file of a set as --show prints it: its path, its kind, and its tag
 // (never null; read only for a kind above 0).
 struct ShownFile {
     const char* path;
-    FileKind kind;
-    const ID666Tag* tag;
+    spctag::FileKind kind;
+    const spctag::ID666Tag* tag;
 };
 
 // --show's lines, a set at a time (the files of one folder read ahead
@@ -38,7 +36,7 @@ public:
 
 private:
     TagTextDecoder decoder_;
-    std::vector<const ID666Tag*> tags_;  // of the set's recognised files
+    std::vector<const spctag::ID666Tag*> tags_;  // of the set's recognised files
     std::vector<TextEncoding> encodings_;  // of each of tags_
     DecodedTagText decoded_;
     std::string line_;

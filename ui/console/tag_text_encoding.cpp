@@ -51,6 +51,8 @@
 
 namespace brindlemark::console {
 
+using spctag::ID666Tag;
+
 using text::Utf8Step;
 using text::isAscii;
 using text::UTF8_REPLACEMENT_CHARACTER;

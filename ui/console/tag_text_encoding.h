@@ -12,8 +12,6 @@
 
 namespace brindlemark::console {
 
-using spctag::ID666Tag;
-
 // The encodings a tag's texts are read in. The tag itself never says which.
 enum TextEncoding { ENCODING_ASCII, ENCODING_UTF8, ENCODING_SHIFT_JIS, ENCODING_WINDOWS_1252 };
 
@@ -34,7 +32,7 @@ struct TagText {
 };
 
 // Fills texts with the text items of a tag in the order of TAG_TEXT_ITEMS.
-void readTagTexts(const ID666Tag& tag, std::vector<TagText>& texts);
+void readTagTexts(const spctag::ID666Tag& tag, std::vector<TagText>& texts);
 
 // The text items of a tag decoded: the encoding's name and each item in
 // UTF-8, in the order of TAG_TEXT_ITEMS.
@@ -73,7 +71,7 @@ public:
     // unless encodings is null, and keeps the set's decision for decide()
     // and decodeTag() until the next set, so that the set's files can then
     // be decoded one by one.
-    void decideSet(const ID666Tag* const* tags, std::size_t count, TextEncoding* encodings = nullptr);
+    void decideSet(const spctag::ID666Tag* const* tags, std::size_t count, TextEncoding* encodings = nullptr);
 
     // Appends the text converted from the encoding to UTF-8. Bytes that are
     // no character of the encoding become U+FFFD, each invalid sequence one;
@@ -82,9 +80,9 @@ public:
 
     // Decides and decodes every text item of a tag into decoded (whose
     // strings are reused: a run decodes file after file without allocating).
-    void decodeTag(const ID666Tag& tag, DecodedTagText& decoded);
+    void decodeTag(const spctag::ID666Tag& tag, DecodedTagText& decoded);
     // The same in an encoding already decided (by decideSet).
-    void decodeTag(const ID666Tag& tag, TextEncoding encoding, DecodedTagText& decoded);
+    void decodeTag(const spctag::ID666Tag& tag, TextEncoding encoding, DecodedTagText& decoded);
 
 private:
     struct Reading {

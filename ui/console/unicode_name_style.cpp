@@ -4,12 +4,15 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "spctag/text_items.h"
 #include "text/utf8.h"
 
 namespace brindlemark::console {
+
+using spctag::ID666Tag;
 
 using text::Utf8Step;
 using text::isAscii;
@@ -21,13 +24,14 @@ namespace {
 // Replaces text by its NFC form when that is at most `limit` bytes long;
 // false (text unchanged) otherwise or when it cannot be normalised.
 bool normalise(std::string& text, std::size_t limit) {
-    utf8proc_uint8_t* composed = nullptr;
+    utf8proc_uint8_t* mapped = nullptr;
     const utf8proc_ssize_t length =
         utf8proc_map(reinterpret_cast<const utf8proc_uint8_t*>(text.data()), static_cast<utf8proc_ssize_t>(text.size()),
-                     &composed, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+                     &mapped, static_cast<utf8proc_option_t>(UTF8PROC_STABLE | UTF8PROC_COMPOSE));
+    // utf8proc hands over text it allocated with malloc: freed when this returns.
+    const std::unique_ptr<utf8proc_uint8_t, decltype(&std::free)> composed(mapped, &std::free);
     const bool fits = length >= 0 && static_cast<std::size_t>(length) <= limit;
-    if (fits) text.assign(reinterpret_cast<const char*>(composed), static_cast<std::size_t>(length));
-    std::free(composed);
+    if (fits) text.assign(reinterpret_cast<const char*>(composed.get()), static_cast<std::size_t>(length));
     return fits;
 }
 

@@ -20,12 +20,12 @@ public:
     // Decides the encodings of a set's tags together, as --show does for
     // the same files: a file whose own text leaves doubt (a title of one
     // kanji) is read as its folder is.
-    void prepareSet(const std::vector<const ID666Tag*>& tags) const override;
+    void prepareSet(const std::vector<const spctag::ID666Tag*>& tags) const override;
 
     // Each text item that is not plain ASCII becomes its decoded text in
     // NFC, cut to 255 bytes between two characters, in the encoding decided
     // for the file within its set.
-    void prepareTag(ID666Tag& tag) const override;
+    void prepareTag(spctag::ID666Tag& tag) const override;
 
     // \ / : * ? " < > |, C0 and C1 control characters and DEL become "_",
     // as does each byte that is not part of a valid UTF-8 character (a
