@@ -59,4 +59,21 @@ TEST_F(MainDialogTest, SplitsADroppedPathOnlyBetweenCharactersOfCodePage932) {
     EXPECT_EQ(files(), (Lines{"01 - Song.spc", "02 - Table.spc", utf8(so)}));
 }
 
+// The template is counted once, in characters, where it is read from its
+// box: 30 characters of code page 932 may be 60 bytes, and none is cut.
+TEST_F(MainDialogTest, CountsTheTemplateInCharactersOfCodePage932) {
+    std::wstring thirty;
+    for (int i = 0; i < 28; ++i) thirty += L"\u8868";  // 表: 95 5C
+    setTemplate(ansi(thirty + L"%S"));
+    write("a.spc", song("Song"));
+    drop({"a.spc"});
+    // Every byte from 0x80 up becomes "_", as in any code page.
+    EXPECT_EQ(logLines(), Lines{"a.spc -> " + std::string(56, '_') + "Song.spc"});
+    // One character more, and the "S" of "%S" is past the thirtieth.
+    setTemplate(ansi(thirty + L"\u8868%S"));
+    write("b.spc", song("Song"));
+    drop({"b.spc"});
+    EXPECT_EQ(logLines(), Lines{"Rename format is invalid"});
+}
+
 }  // namespace
