@@ -15,6 +15,10 @@ namespace brindlemark::platform {
 struct FileIdentity {
     std::uint64_t device = 0, inode = 0;
     bool operator==(const FileIdentity& other) const { return device == other.device && inode == other.inode; }
+    // An order, so that a set's files can be sorted and looked up by identity.
+    bool operator<(const FileIdentity& other) const {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
 };
 
 // A regular file open for reading, closed when the object goes; move-only.

@@ -52,8 +52,7 @@ private:
     };
 
     static bool identityLess(const std::pair<FileIdentity, std::size_t>& a, const std::pair<FileIdentity, std::size_t>& b) {
-        const FileIdentity &x = a.first, &y = b.first;
-        return x.device != y.device ? x.device < y.device : x.inode < y.inode;
+        return a.first < b.first;
     }
 
     // A file that already bears its new name, or one of its numbered forms,

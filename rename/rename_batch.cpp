@@ -96,11 +96,8 @@ void markSharedFiles(const ReadAhead& window, std::vector<std::size_t>& order, s
     for (std::size_t position = 0; position < count; ++position) {
         if (window[position].kind != spctag::KIND_OPEN_FAILED) order.push_back(position);
     }
-    const auto identityLess = [&window](std::size_t a, std::size_t b) {
-        const platform::FileIdentity &x = window[a].identity, &y = window[b].identity;
-        return x.device != y.device ? x.device < y.device : x.inode < y.inode;
-    };
-    std::sort(order.begin(), order.end(), identityLess);
+    std::sort(order.begin(), order.end(),
+              [&window](std::size_t a, std::size_t b) { return window[a].identity < window[b].identity; });
     for (std::size_t i = 1; i < order.size(); ++i) {
         if (window[order[i - 1]].identity == window[order[i]].identity) shared[order[i - 1]] = shared[order[i]] = true;
     }

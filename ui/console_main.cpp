@@ -352,8 +352,8 @@ std::optional<int> readOptions(int argc, char** argv, Options& options) {
             case 'u': options.unicode = options.unicodeGiven = true; break;
             case OPTION_TAG_ENCODING:
                 if (!brindlemark::console::parseTagEncoding(optarg, options.tagEncoding)) {
-                    return usageError(std::string("unknown --tag-encoding ") + optarg +
-                                      " (auto, utf-8, shift_jis or windows-1252)");
+                    return usageError(std::string("unknown --tag-encoding ") + optarg + " (" +
+                                      brindlemark::console::TAG_ENCODING_CHOICES + ")");
                 }
                 options.tagEncodingGiven = true;
                 break;

@@ -56,7 +56,7 @@ bool readFixConflicts(const std::string& value, ConfigSettings& settings, std::s
 
 bool readTagEncoding(const std::string& value, ConfigSettings& settings, std::string& why) {
     if (!parseTagEncoding(value, settings.tagEncoding)) {
-        why = "unknown tag-encoding \"" + value + "\" (auto, utf-8, shift_jis or windows-1252)";
+        why = "unknown tag-encoding \"" + value + "\" (" + TAG_ENCODING_CHOICES + ")";
         return false;
     }
     settings.tagEncodingSet = true;

@@ -22,6 +22,8 @@ const char* textEncodingName(TextEncoding encoding);
 // own is decided), any other name of textEncodingName but "ascii" gives
 // that one. False for an unknown name.
 bool parseTagEncoding(const std::string& name, std::optional<TextEncoding>& chosen);
+// The names parseTagEncoding takes, as a message lists them.
+constexpr char TAG_ENCODING_CHOICES[] = "auto, utf-8, shift_jis or windows-1252";
 
 // One text of a tag: its bytes, and whether it fills the field it came from,
 // so that the field's end may have cut its last character in two.
